@@ -1,0 +1,76 @@
+#include "platform/FileFind.h"
+
+#include <cerrno>
+#include <climits>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+std::string joinPath(const std::string& directory, const std::string& name)
+{
+    if (directory.empty() || directory.back() == '/')
+        return directory + name;
+    return directory + '/' + name;
+}
+
+} // namespace
+
+BOOL CFileFind::FindFile(const std::string& name)
+{
+    Close();
+    if (name.empty())
+        return FALSE;
+    const std::string path = name.front() == '/' ? name : joinPath(GetCurrentDirectory(), name);
+    if (path.front() != '/' || !FileExists(path))
+        return FALSE;
+    m_matches.push_back(path);
+    return TRUE;
+}
+
+BOOL CFileFind::FindNextFile()
+{
+    if (m_next >= m_matches.size())
+        return FALSE;
+    m_current = m_matches[m_next++];
+    return m_next < m_matches.size() ? TRUE : FALSE;
+}
+
+std::string CFileFind::GetFilePath() const
+{
+    return m_current;
+}
+
+std::string CFileFind::GetFileName() const
+{
+    const auto slash = m_current.rfind('/');
+    return slash == std::string::npos ? m_current : m_current.substr(slash + 1);
+}
+
+void CFileFind::Close()
+{
+    m_matches.clear();
+    m_next = 0;
+    m_current.clear();
+}
+
+bool FileExists(const std::string& path)
+{
+    struct stat st {};
+    return !path.empty() && ::lstat(path.c_str(), &st) == 0;
+}
+
+std::string GetCurrentDirectory()
+{
+    // No fixed buffer: the working directory may be longer than any guess.
+    std::string buffer(PATH_MAX, '\0');
+    for (;;) {
+        if (::getcwd(buffer.data(), buffer.size()) != nullptr) {
+            buffer.resize(buffer.find('\0'));
+            return buffer;
+        }
+        if (errno != ERANGE)
+            return {};
+        buffer.resize(buffer.size() * 2);
+    }
+}

@@ -1,0 +1,40 @@
+#pragma once
+
+#include "platform/Types.h"
+
+#include <string>
+#include <vector>
+
+// Finds directory entries by name, like the framework's file finder. Only
+// plain names are supported (no wildcards): a relative name is looked up in
+// the working directory, and there is at most one match.
+class CFileFind
+{
+public:
+    CFileFind() = default;
+    CFileFind(const CFileFind&) = delete;
+    CFileFind& operator=(const CFileFind&) = delete;
+    ~CFileFind() { Close(); }
+
+    // Starts a search; TRUE when there is a match.
+    BOOL FindFile(const std::string& name);
+    // Makes the next match current; TRUE while a further match follows it.
+    BOOL FindNextFile();
+    // The current match's absolute path: its directory, a '/' unless the
+    // directory already ends in one, and the name as the file system has it.
+    std::string GetFilePath() const;
+    std::string GetFileName() const;
+    void Close();
+
+private:
+    std::vector<std::string> m_matches; // absolute paths
+    std::size_t m_next = 0;             // index of the match FindNextFile makes current
+    std::string m_current;
+};
+
+// True when an entry exists at exactly this path (a directory counts too).
+bool FileExists(const std::string& path);
+
+// The process's working directory, without a trailing '/' except for "/".
+// Empty when it cannot be determined (it was removed, say).
+std::string GetCurrentDirectory();
