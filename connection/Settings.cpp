@@ -59,14 +59,12 @@ std::string LocateSettingsFile()
     return path;
 }
 
-SettingsFileCheck CheckSettingsFile()
+SettingsFileCheck CheckSettingsFile(const std::string& directory)
 {
     SettingsFileCheck check;
-    const std::string directory = GetCurrentDirectory();
     if (directory.empty())
         return check;
-    check.path = directory.back() == '/' ? directory + kSettingsFileName
-                                         : directory + '/' + kSettingsFileName;
+    check.path = JoinPath(directory, kSettingsFileName);
     check.exists = FileExists(check.path);
     return check;
 }

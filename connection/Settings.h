@@ -31,14 +31,15 @@ inline constexpr IPv4Address kFallbackAddress{192, 168, 1, 1};
 // KELVOR.INI in the working directory, or "" when there is none.
 std::string LocateSettingsFile();
 
-// The settings file as the operations menu finds it: the working directory
-// joined with KELVOR.INI, and whether an entry of that path exists.
+// The settings file as the operations menu finds it: directory (the working
+// directory, "" when it is unknown) joined with KELVOR.INI, and whether an
+// entry of that path exists.
 struct SettingsFileCheck
 {
     std::string path;
     bool exists = false;
 };
-SettingsFileCheck CheckSettingsFile();
+SettingsFileCheck CheckSettingsFile(const std::string& directory);
 
 // DEFAULTIP from the file at path (which may be "" for "no file"), as the
 // private-profile read returns it: at most 16 bytes, "192.168.1.1" by default.

@@ -5,23 +5,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-namespace {
-
-std::string joinPath(const std::string& directory, const std::string& name)
-{
-    if (directory.empty() || directory.back() == '/')
-        return directory + name;
-    return directory + '/' + name;
-}
-
-} // namespace
-
 BOOL CFileFind::FindFile(const std::string& name)
 {
     Close();
     if (name.empty())
         return FALSE;
-    const std::string path = name.front() == '/' ? name : joinPath(GetCurrentDirectory(), name);
+    const std::string path = name.front() == '/' ? name : JoinPath(GetCurrentDirectory(), name);
     if (path.front() != '/' || !FileExists(path))
         return FALSE;
     m_matches.push_back(path);
@@ -56,7 +45,8 @@ void CFileFind::Close()
 
 bool FileExists(const std::string& path)
 {
-    struct stat st {};
+    struct stat st
+    {};
     return !path.empty() && ::lstat(path.c_str(), &st) == 0;
 }
 
@@ -73,4 +63,11 @@ std::string GetCurrentDirectory()
             return {};
         buffer.resize(buffer.size() * 2);
     }
+}
+
+std::string JoinPath(const std::string& directory, const std::string& name)
+{
+    if (directory.empty() || directory.back() == '/')
+        return directory + name;
+    return directory + '/' + name;
 }

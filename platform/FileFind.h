@@ -32,6 +32,9 @@ private:
     std::string m_current;
 };
 
+// directory and name with one '/' between them.
+std::string JoinPath(const std::string& directory, const std::string& name);
+
 // True when an entry exists at exactly this path (a directory counts too).
 bool FileExists(const std::string& path);
 

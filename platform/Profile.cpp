@@ -23,7 +23,9 @@ std::string_view trimmed(std::string_view s)
 
 bool equalsIgnoringCase(std::string_view a, std::string_view b)
 {
-    auto lower = [](unsigned char c) { return (c >= 'A' && c <= 'Z') ? c + ('a' - 'A') : c; };
+    auto lower = [](unsigned char c) {
+        return (c >= 'A' && c <= 'Z') ? c + ('a' - 'A') : c;
+    };
     return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [&](char x, char y) {
                return lower(static_cast<unsigned char>(x)) == lower(static_cast<unsigned char>(y));
            });
@@ -31,7 +33,8 @@ bool equalsIgnoringCase(std::string_view a, std::string_view b)
 
 bool isRegularFile(const std::string& path)
 {
-    struct stat st {};
+    struct stat st
+    {};
     return !path.empty() && ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 

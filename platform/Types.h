@@ -34,7 +34,12 @@ inline constexpr int SW_HIDE = 0;
 inline constexpr int SW_SHOW = 5;
 
 // SetWindowPos: the z-order target and flags.
-enum class ZOrder { Top, TopMost, NoTopMost };
+enum class ZOrder
+{
+    Top,
+    TopMost,
+    NoTopMost
+};
 inline constexpr ZOrder HWND_TOPMOST = ZOrder::TopMost;
 inline constexpr UINT SWP_NOSIZE = 0x0001;
 inline constexpr UINT SWP_NOMOVE = 0x0002;

@@ -1,0 +1,21 @@
+#include "app/RT_UT.h"
+#include "res/Version.h"
+#include "transfer/OperationState.h"
+
+#include <QApplication>
+#include <curl/curl.h>
+
+int main(int argc, char** argv)
+{
+    // Before any thread exists.
+    curl_global_init(CURL_GLOBAL_DEFAULT);
+
+    QCoreApplication::setApplicationVersion(QString::fromLatin1(kVersionInfo.productVersion));
+    QGuiApplication::setDesktopFileName(QStringLiteral("kelvor"));
+
+    const int exitCode = theApp.Run(argc, argv);
+
+    ReleaseOperationState();
+    curl_global_cleanup();
+    return exitCode;
+}

@@ -1,0 +1,108 @@
+#include "platform/MessageBox.h"
+
+#include "platform/Wnd.h"
+
+#include <QEventLoop>
+#include <QGuiApplication>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QScreen>
+#include <QWindow>
+
+namespace {
+
+MessageBoxHook& hook()
+{
+    static MessageBoxHook current;
+    return current;
+}
+
+QMessageBox::Icon iconFor(UINT type)
+{
+    switch (type & 0xF0) {
+    case MB_ICONSTOP:
+        return QMessageBox::Critical;
+    case MB_ICONQUESTION:
+        return QMessageBox::Question;
+    case MB_ICONEXCLAMATION:
+        return QMessageBox::Warning;
+    case MB_ICONINFORMATION:
+        return QMessageBox::Information;
+    default:
+        return QMessageBox::NoIcon;
+    }
+}
+
+void centreOver(QWidget* box, QWidget* owner)
+{
+    QScreen* screen = owner != nullptr ? owner->screen() : QGuiApplication::primaryScreen();
+    const QRect area = screen != nullptr ? screen->availableGeometry() : QRect();
+    const QRect reference = owner != nullptr ? owner->geometry() : area;
+    const QSize size = box->size();
+    QPoint topLeft(reference.center().x() - size.width() / 2,
+                   reference.center().y() - size.height() / 2);
+    if (area.isValid()) {
+        topLeft.setX(std::clamp(topLeft.x(), area.left(),
+                                std::max(area.left(), area.right() + 1 - size.width())));
+        topLeft.setY(std::clamp(topLeft.y(), area.top(),
+                                std::max(area.top(), area.bottom() + 1 - size.height())));
+    }
+    box->move(topLeft);
+}
+
+} // namespace
+
+void SetMessageBoxHook(MessageBoxHook newHook)
+{
+    hook() = std::move(newHook);
+}
+
+int MessageBox(CWnd* owner, const std::string& text, const std::string& caption, UINT nType)
+{
+    if (hook())
+        return hook()({owner, text, caption, nType});
+
+    QWidget* ownerWindow =
+        owner != nullptr && owner->widget() != nullptr ? owner->widget()->window() : nullptr;
+
+    QMessageBox box;
+    if (ownerWindow != nullptr)
+        box.setFont(ownerWindow->font());
+    box.setWindowTitle(toQString(caption));
+    box.setTextFormat(Qt::PlainText);
+    box.setText(toQString(text));
+    box.setIcon(iconFor(nType));
+    QPushButton* ok = box.addButton(QStringLiteral("OK"), QMessageBox::AcceptRole);
+    QPushButton* cancel = nullptr;
+    if ((nType & 0x0F) == MB_OKCANCEL)
+        cancel = box.addButton(QStringLiteral("キャンセル"), QMessageBox::RejectRole);
+    box.setDefaultButton(ok);
+    box.setEscapeButton(cancel != nullptr ? cancel : ok);
+
+    // Modal to its owner only, the way the owner's own modal dialogs are.
+    box.setWindowModality(Qt::NonModal);
+    const bool disableOwner = ownerWindow != nullptr && ownerWindow->isEnabled();
+    if (disableOwner)
+        ownerWindow->setEnabled(false);
+    if (ownerWindow != nullptr) {
+        box.winId();
+        ownerWindow->winId();
+        box.windowHandle()->setTransientParent(ownerWindow->windowHandle());
+    }
+
+    QEventLoop loop;
+    QObject::connect(&box, &QMessageBox::finished, &loop, &QEventLoop::quit);
+    box.show();
+    centreOver(&box, ownerWindow != nullptr && ownerWindow->isVisible() ? ownerWindow : nullptr);
+    box.raise();
+    box.activateWindow();
+    if (box.isVisible())
+        loop.exec(QEventLoop::DialogExec);
+
+    if (disableOwner) {
+        ownerWindow->setEnabled(true);
+        if (ownerWindow->isVisible())
+            ownerWindow->activateWindow();
+    }
+    return box.clickedButton() == cancel && cancel != nullptr ? IDCANCEL : IDOK;
+}

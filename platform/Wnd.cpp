@@ -1,0 +1,318 @@
+#include "platform/Wnd.h"
+
+#include "platform/Exception.h"
+#include "platform/MessageBox.h"
+#include "platform/WinApp.h"
+
+#include <QCoreApplication>
+#include <QTimer>
+#include <QWidget>
+#include <QWindow>
+#include <algorithm>
+#include <vector>
+
+namespace {
+
+// Windows whose widget belongs to their window object.
+std::vector<CWnd*>& liveWindows()
+{
+    // Never destroyed: window objects that are globals may outlive any
+    // ordinary static here.
+    static auto* windows = new std::vector<CWnd*>;
+    return *windows;
+}
+
+void forget(CWnd* wnd)
+{
+    auto& windows = liveWindows();
+    windows.erase(std::remove(windows.begin(), windows.end(), wnd), windows.end());
+}
+
+const char* const kUnexpectedFailure = "処理を続けられませんでした。";
+
+} // namespace
+
+QString toQString(const std::string& text)
+{
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+std::string toStdString(const QString& text)
+{
+    return text.toUtf8().toStdString();
+}
+
+CWnd::CWnd() = default;
+
+CWnd::~CWnd()
+{
+    forget(this);
+    m_timers.clear();
+    if (m_ownsWidget && m_widget)
+        delete m_widget.data();
+}
+
+HWND CWnd::GetSafeHwnd()
+{
+    return m_widget ? this : nullptr;
+}
+
+BOOL CWnd::EnableWindow(BOOL bEnable)
+{
+    if (!m_widget)
+        return FALSE;
+    const BOOL wasDisabled = m_widget->isEnabled() ? FALSE : TRUE;
+    m_widget->setEnabled(bEnable != FALSE);
+    return wasDisabled;
+}
+
+BOOL CWnd::IsWindowEnabled() const
+{
+    return m_widget && m_widget->isEnabled() ? TRUE : FALSE;
+}
+
+BOOL CWnd::ShowWindow(int nCmdShow)
+{
+    if (!m_widget)
+        return FALSE;
+    const bool wasVisible = m_widget->isVisible();
+    const bool show = nCmdShow != SW_HIDE;
+    if (show != wasVisible)
+        SendMessage({MessageKind::ShowWindow, 0, show ? 1u : 0u, 0});
+    if (!m_widget) // the handler may have destroyed the window
+        return wasVisible ? TRUE : FALSE;
+    if (show) {
+        m_widget->show();
+        if (m_widget->isWindow()) {
+            m_widget->raise();
+            m_widget->activateWindow();
+        }
+    } else {
+        m_widget->hide();
+    }
+    return wasVisible ? TRUE : FALSE;
+}
+
+BOOL CWnd::IsWindowVisible() const
+{
+    return m_widget && m_widget->isVisible() ? TRUE : FALSE;
+}
+
+CWnd* CWnd::SetActiveWindow()
+{
+    if (m_widget) {
+        QWidget* window = m_widget->window();
+        window->raise();
+        window->activateWindow();
+    }
+    return this;
+}
+
+CWnd* CWnd::SetFocus()
+{
+    if (m_widget)
+        m_widget->setFocus(Qt::OtherFocusReason);
+    return this;
+}
+
+BOOL CWnd::SetWindowPos(ZOrder insertAfter, int /*x*/, int /*y*/, int /*cx*/, int /*cy*/,
+                        UINT /*nFlags*/)
+{
+    if (!m_widget || !m_widget->isWindow())
+        return FALSE;
+    if (insertAfter != ZOrder::TopMost && insertAfter != ZOrder::NoTopMost) {
+        m_widget->raise();
+        return TRUE;
+    }
+    const bool topMost = insertAfter == ZOrder::TopMost;
+    Qt::WindowFlags flags = m_widget->windowFlags();
+    flags.setFlag(Qt::WindowStaysOnTopHint, topMost);
+    if (m_widget->isVisible() && m_widget->windowHandle() != nullptr) {
+        // Changing the widget's flags would hide it; tell the window directly.
+        m_widget->overrideWindowFlags(flags);
+        m_widget->windowHandle()->setFlags(flags);
+    } else {
+        m_widget->setWindowFlags(flags);
+    }
+    if (topMost)
+        m_widget->raise();
+    return TRUE;
+}
+
+bool CWnd::IsTopMost() const
+{
+    return m_widget && m_widget->windowFlags().testFlag(Qt::WindowStaysOnTopHint);
+}
+
+BOOL CWnd::DestroyWindow()
+{
+    if (!m_widget)
+        return FALSE;
+    while (!m_timers.empty())
+        KillTimer(m_timers.begin()->first);
+    forget(this);
+    QWidget* widget = m_widget.data();
+    m_widget.clear();
+    widget->hide();
+    if (m_ownsWidget) {
+        // A handler of this very window may be running: let it return first.
+        widget->deleteLater();
+    }
+    m_ownsWidget = false;
+    PostNcDestroy();
+    return TRUE;
+}
+
+UINT_PTR CWnd::SetTimer(UINT_PTR nIDEvent, UINT nElapse)
+{
+    if (!m_widget)
+        return 0;
+    auto& timer = m_timers[nIDEvent];
+    if (!timer) {
+        timer = std::make_unique<QTimer>();
+        timer->setTimerType(Qt::PreciseTimer);
+        QObject::connect(timer.get(), &QTimer::timeout, [this, nIDEvent] {
+            SendMessage({MessageKind::Timer, 0, nIDEvent, 0});
+        });
+    }
+    timer->start(static_cast<int>(nElapse));
+    return nIDEvent;
+}
+
+BOOL CWnd::KillTimer(UINT_PTR nIDEvent)
+{
+    const auto it = m_timers.find(nIDEvent);
+    if (it == m_timers.end())
+        return FALSE;
+    // The tick being handled may belong to this timer: stop it now, delete it
+    // once the handler has returned.
+    it->second->stop();
+    it->second.release()->deleteLater();
+    m_timers.erase(it);
+    return TRUE;
+}
+
+bool CWnd::IsTimerRunning(UINT_PTR nIDEvent) const
+{
+    const auto it = m_timers.find(nIDEvent);
+    return it != m_timers.end() && it->second->isActive();
+}
+
+void CWnd::SetWindowText(const std::string& text)
+{
+    if (!m_widget)
+        return;
+    if (m_widget->isWindow())
+        m_widget->setWindowTitle(toQString(text));
+    else
+        m_widget->setProperty("text", toQString(text));
+}
+
+std::string CWnd::GetWindowText() const
+{
+    if (!m_widget)
+        return {};
+    if (m_widget->isWindow())
+        return toStdString(m_widget->windowTitle());
+    return toStdString(m_widget->property("text").toString());
+}
+
+int CWnd::MessageBox(const std::string& text, const std::string& caption, UINT nType)
+{
+    return ::MessageBox(this, text, caption, nType);
+}
+
+void CWnd::SendMessage(const Message& message)
+{
+    try {
+        dispatch(message);
+    } catch (const CException& failure) {
+        std::string text;
+        if (!failure.GetErrorMessage(text) || text.empty())
+            text = kUnexpectedFailure;
+        ReportFailure(text);
+    } catch (...) {
+        ReportFailure(kUnexpectedFailure);
+    }
+}
+
+void CWnd::ReportFailure(const std::string& text)
+{
+    ::MessageBox(GetSafeHwnd(), text, AfxGetApp() ? AfxGetApp()->AppName() : std::string(),
+                 MB_OK | MB_ICONSTOP);
+}
+
+void CWnd::dispatch(const Message& message)
+{
+    const MessageMap* map = GetMessageMap();
+    const MessageMapEntry* entry = map ? map->find(message.kind, message.id) : nullptr;
+    if (entry != nullptr) {
+        entry->handler(*this, message);
+        return;
+    }
+    switch (message.kind) {
+    case MessageKind::Command:
+        OnCommand(message.id);
+        break;
+    case MessageKind::ShowWindow:
+        OnShowWindow(message.param != 0 ? TRUE : FALSE, message.status);
+        break;
+    case MessageKind::Timer:
+        OnTimer(message.param);
+        break;
+    case MessageKind::EditSetFocus:
+        break;
+    }
+}
+
+const MessageMap* CWnd::GetMessageMap() const
+{
+    static const MessageMap map{nullptr, {}};
+    return &map;
+}
+
+void CWnd::OnShowWindow(BOOL, UINT) {}
+
+void CWnd::OnTimer(UINT_PTR) {}
+
+void CWnd::OnCommand(int) {}
+
+void CWnd::PostNcDestroy() {}
+
+void CWnd::DeleteThisLater()
+{
+    QTimer::singleShot(0, QCoreApplication::instance(), [this] { delete this; });
+}
+
+void CWnd::AttachWidget(QWidget* widget, bool ownsWidget)
+{
+    m_widget = widget;
+    m_ownsWidget = ownsWidget;
+    if (ownsWidget)
+        liveWindows().push_back(this);
+}
+
+void CWnd::DestroyAllWindows()
+{
+    // Destroying a window may release its object, so work from a copy.
+    const std::vector<CWnd*> windows = liveWindows();
+    for (CWnd* wnd : windows) {
+        if (std::find(liveWindows().begin(), liveWindows().end(), wnd) != liveWindows().end())
+            wnd->DestroyWindow();
+    }
+    // Let deferred deletions (widgets, released window objects) happen now.
+    QCoreApplication::sendPostedEvents(nullptr, 0);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+BOOL EnableWindow(HWND hWnd, BOOL bEnable)
+{
+    return hWnd != nullptr ? hWnd->EnableWindow(bEnable) : FALSE;
+}
+
+HWND SetActiveWindow(HWND hWnd)
+{
+    if (hWnd != nullptr)
+        hWnd->SetActiveWindow();
+    return hWnd;
+}

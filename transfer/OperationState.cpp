@@ -1,0 +1,40 @@
+#include "transfer/OperationState.h"
+
+#include "connection/Ftp.h"
+
+#include <chrono>
+
+CFtpConnection* g_pFtpConnection = nullptr;
+int g_bPassive = 0;
+
+std::string g_szLocalPath;
+std::string g_szIniPath;
+std::string g_szRemotePath;
+std::string g_szFileName;
+
+std::atomic<int> g_nStatus{STATUS_FAILED};
+HWND g_hMenuWnd = nullptr;
+std::unique_ptr<CWinThread> g_pWorkerThread;
+
+int g_nBlink = 0;
+int g_nElapsed = 0;
+std::string g_szElapsedText;
+
+void StoreFinalStatus(int nStatus)
+{
+    CWinThread::CommitUnlessStopped([nStatus] { g_nStatus.store(nStatus); });
+}
+
+void ReleaseOperationState()
+{
+    bool workerGone = true;
+    if (g_pWorkerThread) {
+        g_pWorkerThread->RequestStop();
+        workerGone = g_pWorkerThread->WaitForEnd(std::chrono::seconds(10));
+        g_pWorkerThread.reset();
+    }
+    if (workerGone) {
+        delete g_pFtpConnection;
+        g_pFtpConnection = nullptr;
+    }
+}

@@ -1,0 +1,51 @@
+#pragma once
+
+// The state an operation's worker thread and its progress window share. The
+// two sides meet only here: the connection and paths the worker uses, the
+// status word the worker writes once and the window polls, and the menu
+// window the progress window gives back control to.
+
+#include "platform/Wnd.h"
+#include "platform/WorkerThread.h"
+
+#include <atomic>
+#include <memory>
+#include <string>
+
+class CFtpConnection;
+
+enum OperationStatus : int
+{
+    STATUS_RUNNING = -2,  // started, no outcome yet
+    STATUS_FAILED = 0,    // the operation failed
+    STATUS_DONE = 1,      // the operation succeeded
+    STATUS_CANCELLED = 2, // the user cancelled the upload
+};
+
+extern std::string g_strDeviceAddress; // "%d.%d.%d.%d", set by the connection dialog
+extern CFtpConnection* g_pFtpConnection;
+extern int g_bPassive;
+
+// Paths of the current operation; rebuilt by every command of the menu.
+extern std::string g_szLocalPath;
+extern std::string g_szIniPath;
+extern std::string g_szRemotePath;
+extern std::string g_szFileName;
+
+extern std::atomic<int> g_nStatus;
+extern HWND g_hMenuWnd;
+extern std::unique_ptr<CWinThread> g_pWorkerThread;
+
+// Blink phase of the wait text, shared by both progress windows and never
+// reset; seconds counted by the upload window and its formatted line.
+extern int g_nBlink;
+extern int g_nElapsed;
+extern std::string g_szElapsedText;
+
+// The worker's one store of its outcome. After the worker has been stopped
+// it stores nothing, even if it is still unwinding.
+void StoreFinalStatus(int nStatus);
+
+// At the program's end: stops a worker that still runs, waits a bounded time
+// for it, and releases the connection unless the worker might still use it.
+void ReleaseOperationState();
