@@ -1,5 +1,7 @@
 #include "platform/DialogUnits.h"
 
+#include <QStringList>
+
 #include <gtest/gtest.h>
 
 TEST(DialogUnits, MulDivRoundsHalfAwayFromZero)
