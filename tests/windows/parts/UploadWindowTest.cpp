@@ -1,0 +1,229 @@
+// The upload's progress window, stepped tick by tick.
+
+#include "tests/windows/parts/ProgressWindowTest.h"
+#include "transfer/Upload.h"
+
+#include <QApplication>
+#include <QTest>
+#include <QWidget>
+#include <thread>
+
+using namespace kelvor::test;
+
+namespace {
+
+const std::string kWait = "　　　　　　しばらくお待ちください。";
+const std::string kElapsedPrefix = "　　　　　　　経過時間　";
+
+class UploadWindow : public ProgressWindowTest
+{
+protected:
+    CUpload* window = nullptr;
+};
+
+} // namespace
+
+TEST_F(UploadWindow, FirstUploadBlinksFromBlankAndCountsOnTheWaitText)
+{
+    runWithWindow(window, [&] {
+        EXPECT_EQ(window->widget()->windowTitle(), QStringLiteral("ｱｯﾌﾟﾛｰﾄﾞ中"));
+        EXPECT_TRUE(window->IsWindowVisible());
+        EXPECT_TRUE(window->IsTopMost());
+        EXPECT_TRUE(window->IsTimerRunning(1));
+        EXPECT_EQ(text(*window, IDC_STATUS_TEXT), "");
+        EXPECT_EQ(text(*window, IDC_ELAPSED_TEXT), "");
+
+        window->OnTimer(1);
+        EXPECT_EQ(g_nBlink, 1);
+        EXPECT_EQ(text(*window, IDC_STATUS_TEXT), "");
+        EXPECT_EQ(text(*window, IDC_ELAPSED_TEXT), kElapsedPrefix + "0分00秒");
+
+        window->OnTimer(1);
+        EXPECT_EQ(text(*window, IDC_STATUS_TEXT), kWait);
+        EXPECT_EQ(text(*window, IDC_ELAPSED_TEXT), kElapsedPrefix + "0分01秒");
+        EXPECT_EQ(g_szElapsedText, kElapsedPrefix + "0分01秒");
+        EXPECT_TRUE(boxes.shown().empty());
+    });
+}
+
+TEST_F(UploadWindow, PhaseLeftByAnEarlierOperationIsKeptButTheCountRestarts)
+{
+    g_nBlink = 1;
+    g_nElapsed = 500;
+    runWithWindow(window, [&] {
+        EXPECT_EQ(g_nElapsed, 0); // showing the window restarts the count
+        window->OnTimer(1);
+        EXPECT_EQ(text(*window, IDC_STATUS_TEXT), kWait);
+        EXPECT_EQ(text(*window, IDC_ELAPSED_TEXT), kElapsedPrefix + "0分01秒");
+    });
+}
+
+class ElapsedLine : public UploadWindow,
+                    public ::testing::WithParamInterface<std::pair<int, const char*>>
+{};
+
+TEST_P(ElapsedLine, ShowsMinutesUnpaddedAndSecondsInTwoDigits)
+{
+    runWithWindow(window, [&] {
+        g_nBlink = 1; // the next tick shows the wait text and counts
+        g_nElapsed = GetParam().first - 1;
+        window->OnTimer(1);
+        EXPECT_EQ(text(*window, IDC_ELAPSED_TEXT), kElapsedPrefix + GetParam().second);
+    });
+}
+
+INSTANTIATE_TEST_SUITE_P(Seconds, ElapsedLine,
+                         ::testing::Values(std::pair{1, "0分01秒"}, std::pair{59, "0分59秒"},
+                                           std::pair{60, "1分00秒"}, std::pair{75, "1分15秒"},
+                                           std::pair{3600, "60分00秒"},
+                                           std::pair{6001, "100分01秒"}));
+
+TEST_F(UploadWindow, FailureIsReportedThenTheMenuComesBack)
+{
+    bool timerStoppedBeforeTheBox = false;
+    boxes.answerWith([&](const MessageBoxRequest& request) {
+        timerStoppedBeforeTheBox = !window->IsTimerRunning(1) && request.owner == window;
+        return IDOK;
+    });
+    const int result = runWithWindow(window, [&] {
+        g_nStatus = STATUS_FAILED;
+        window->OnTimer(1);
+        EXPECT_EQ(window->widget(), nullptr); // destroyed
+        EXPECT_TRUE(g_dlgSubMenu.IsWindowEnabled());
+        EXPECT_TRUE(waitFor([] { return isActive(g_dlgSubMenu); }));
+        EXPECT_EQ(activeModalTemplate(), IDD_SUBMENU); // the menu goes on
+    });
+    EXPECT_EQ(result, -1);
+    EXPECT_TRUE(timerStoppedBeforeTheBox);
+    ASSERT_EQ(boxes.shown().size(), 1u);
+    EXPECT_EQ(boxes.shown()[0].text, "アップロードに失敗しました。");
+    EXPECT_EQ(boxes.shown()[0].caption, "ｴﾗｰﾒｯｾｰｼﾞ");
+    EXPECT_EQ(boxes.shown()[0].type, 0x10u);
+}
+
+TEST_F(UploadWindow, SuccessAsksForAPowerCycleAndEndsTheMenu)
+{
+    const int result = runWithWindow(window, [&] {
+        g_nStatus = STATUS_DONE;
+        window->OnTimer(1);
+        EXPECT_EQ(window->widget(), nullptr);
+        EXPECT_TRUE(g_dlgSubMenu.IsWindowEnabled());
+    });
+    EXPECT_EQ(result, 0); // ended by the window
+    ASSERT_EQ(boxes.shown().size(), 1u);
+    EXPECT_EQ(boxes.shown()[0].text,
+              "アップロードが終了しました。\n\nＫＥＬＶＯＲの電源を入れなおしてください。\n"
+              "システムが動作するまでに時間がかかります。\nしばらくお待ちください。");
+    EXPECT_EQ(boxes.shown()[0].caption, "ﾒｯｾｰｼﾞ");
+    EXPECT_EQ(boxes.shown()[0].type, 0x40u);
+}
+
+TEST_F(UploadWindow, CancelledStatusIsReportedAndEndsTheMenuKeepingTheWindow)
+{
+    const int result = runWithWindow(window, [&] {
+        g_nStatus = STATUS_CANCELLED;
+        window->OnTimer(1);
+        EXPECT_NE(window->widget(), nullptr); // not destroyed
+        EXPECT_FALSE(window->IsTimerRunning(1));
+    });
+    EXPECT_EQ(result, 0);
+    ASSERT_EQ(boxes.shown().size(), 1u);
+    EXPECT_EQ(boxes.shown()[0].text,
+              "アップロードを中止しました。\n電源を切る前に、もう一度プログラム\n"
+              "アップロードをしてください。");
+    EXPECT_EQ(boxes.shown()[0].caption, "ﾒｯｾｰｼﾞ");
+    EXPECT_EQ(boxes.shown()[0].type, 0x40u);
+}
+
+class UploadStillRunning : public UploadWindow, public ::testing::WithParamInterface<int>
+{};
+
+TEST_P(UploadStillRunning, OnAnyOtherStatusValue)
+{
+    runWithWindow(window, [&] {
+        g_nStatus = GetParam();
+        for (int tick = 0; tick < 4; ++tick)
+            window->OnTimer(1);
+        EXPECT_TRUE(window->IsWindowVisible());
+        EXPECT_TRUE(window->IsTimerRunning(1));
+        EXPECT_FALSE(g_dlgSubMenu.IsWindowEnabled());
+        EXPECT_EQ(text(*window, IDC_ELAPSED_TEXT), kElapsedPrefix + "0分02秒");
+    });
+    EXPECT_TRUE(boxes.shown().empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(Values, UploadStillRunning,
+                         ::testing::Values(STATUS_RUNNING, -1, 3, 42, -2147483647));
+
+TEST_F(UploadWindow, EnterCancelsLikeTheButtonAndTheNextTickReportsIt)
+{
+    g_pWorkerThread = AfxBeginThread(
+        [](void*) -> UINT {
+            const std::stop_token stop = CWinThread::CurrentStopToken();
+            while (!stop.stop_requested())
+                std::this_thread::yield();
+            StoreFinalStatus(STATUS_DONE); // too late: must not land
+            return 0;
+        },
+        nullptr);
+    const int result = runWithWindow(window, [&] {
+        ASSERT_TRUE(waitFor([&] { return isActive(*window); }));
+        pressKey(Qt::Key_Return);
+        EXPECT_EQ(g_nStatus.load(), STATUS_CANCELLED);
+        EXPECT_TRUE(g_pWorkerThread->IsStopRequested());
+        EXPECT_TRUE(g_pWorkerThread->WaitForEnd(10s));
+        EXPECT_EQ(g_nStatus.load(), STATUS_CANCELLED);
+        EXPECT_FALSE(window->IsWindowVisible()); // hidden at once
+        EXPECT_NE(window->widget(), nullptr);    // not destroyed
+        EXPECT_TRUE(window->IsTimerRunning(1));  // still ticking
+        window->OnTimer(1);
+    });
+    EXPECT_EQ(result, 0);
+    ASSERT_EQ(boxes.shown().size(), 1u);
+    EXPECT_EQ(boxes.shown()[0].text.rfind("アップロードを中止しました。", 0), 0u);
+}
+
+TEST_F(UploadWindow, CancelButtonIsTheDefaultButtonAndCancels)
+{
+    runWithWindow(window, [&] {
+        auto* button = controlOf(*window, IDOK);
+        ASSERT_NE(button, nullptr);
+        EXPECT_EQ(button->property("text").toString(), QStringLiteral("ｷｬﾝｾﾙ"));
+        clickButton(*window, IDOK);
+        EXPECT_EQ(g_nStatus.load(), STATUS_CANCELLED);
+        EXPECT_FALSE(window->IsWindowVisible());
+    });
+}
+
+TEST_F(UploadWindow, EscapeOnlyHidesAndTheOutcomeIsStillReported)
+{
+    const int result = runWithWindow(window, [&] {
+        ASSERT_TRUE(waitFor([&] { return isActive(*window); }));
+        window->OnTimer(1);
+        window->OnTimer(1); // 0分01秒
+        pressKey(Qt::Key_Escape);
+        EXPECT_FALSE(window->IsWindowVisible());
+        EXPECT_EQ(g_nStatus.load(), STATUS_RUNNING);
+        EXPECT_TRUE(window->IsTimerRunning(1));
+        window->OnTimer(1);
+        window->OnTimer(1);
+        EXPECT_EQ(text(*window, IDC_ELAPSED_TEXT), kElapsedPrefix + "0分02秒"); // not restarted
+
+        g_nStatus = STATUS_DONE;
+        window->OnTimer(1);
+    });
+    EXPECT_EQ(result, 0);
+    ASSERT_EQ(boxes.shown().size(), 1u);
+    EXPECT_EQ(boxes.shown()[0].caption, "ﾒｯｾｰｼﾞ");
+}
+
+TEST_F(UploadWindow, TextLinesNeverKeepTheFocus)
+{
+    runWithWindow(window, [&] {
+        ASSERT_TRUE(waitFor([&] { return isActive(*window); }));
+        for (int id : {IDC_STATUS_TEXT, IDC_ELAPSED_TEXT}) {
+            QTest::mouseClick(controlOf(*window, id), Qt::LeftButton);
+            EXPECT_EQ(QApplication::focusWidget(), window->widget());
+        }
+    });
+}
