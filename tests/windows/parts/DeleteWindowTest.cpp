@@ -49,6 +49,11 @@ struct Outcome
     UINT type;
 };
 
+void PrintTo(const Outcome& value, std::ostream* out)
+{
+    *out << value.status;
+}
+
 class DeleteOutcome : public DeleteWindow, public ::testing::WithParamInterface<Outcome>
 {};
 
