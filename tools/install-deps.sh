@@ -6,7 +6,7 @@ set -euo pipefail
 
 packages=(
     g++ cmake ninja-build pkg-config
-    qt6-base-dev libcurl4-openssl-dev libgtest-dev
+    qt6-base-dev libcurl4-openssl-dev libgtest-dev libssl-dev
     fonts-ipafont-gothic
     python3 python3-pyftpdlib vsftpd curl
     xvfb xauth iproute2 util-linux

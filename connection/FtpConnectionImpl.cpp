@@ -1,0 +1,371 @@
+#include "connection/FtpConnectionImpl.h"
+
+#include "connection/FtpPaths.h"
+#include "connection/FtpTuning.h"
+#include "platform/WorkerThread.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cerrno>
+#include <climits>
+#include <fcntl.h>
+#include <memory>
+#include <stop_token>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+// How long one curl_multi_poll may sleep when nothing happens. A stop wakes
+// the poll at once; the bound only keeps the loop looking at the stop flag
+// should a wake-up ever be missed.
+constexpr int kPollMs = 20;
+
+// Upload chunk: the size of libcurl's upload buffer, and so of every read
+// from the local file.
+constexpr long kUploadBufferSize = 512 * 1024;
+
+// A unit's program folder lists a handful of names; a listing larger than
+// this is not one we asked for.
+constexpr std::size_t kMaxListingBytes = 4 * 1024 * 1024;
+
+// Keep the logged-in connection however long the operator waits between
+// operations; idle control connections are checked by TCP keep-alive.
+constexpr long kMaxIdleSeconds = 365L * 24 * 60 * 60;
+constexpr long kKeepAliveIdleSeconds = 60;
+constexpr long kKeepAliveIntervalSeconds = 30;
+
+// How long closing the connection waits for the reply to QUIT.
+constexpr long kQuitReplySeconds = 2;
+
+long wholeSeconds(std::chrono::milliseconds ms)
+{
+    const long long seconds = (ms.count() + 999) / 1000;
+    return static_cast<long>(std::max<long long>(seconds, 1));
+}
+
+size_t discardBody(char*, size_t size, size_t count, void*)
+{
+    return size * count;
+}
+
+struct LocalFile
+{
+    int fd = -1;
+    ~LocalFile()
+    {
+        if (fd >= 0)
+            ::close(fd);
+    }
+};
+
+size_t readLocalFile(char* buffer, size_t size, size_t count, void* userp)
+{
+    const int fd = static_cast<LocalFile*>(userp)->fd;
+    for (;;) {
+        const ssize_t got = ::read(fd, buffer, size * count);
+        if (got >= 0)
+            return static_cast<size_t>(got);
+        if (errno != EINTR)
+            return CURL_READFUNC_ABORT;
+    }
+}
+
+size_t appendListing(char* data, size_t size, size_t count, void* userp)
+{
+    auto* listing = static_cast<std::string*>(userp);
+    const size_t bytes = size * count;
+    if (listing->size() + bytes > kMaxListingBytes)
+        return 0; // libcurl ends the transfer with CURLE_WRITE_ERROR
+    listing->append(data, bytes);
+    return bytes;
+}
+
+struct SlistDeleter
+{
+    void operator()(curl_slist* list) const { curl_slist_free_all(list); }
+};
+using Slist = std::unique_ptr<curl_slist, SlistDeleter>;
+
+} // namespace
+
+CFtpConnection::Impl::Impl(std::string host, INTERNET_PORT port, std::string user,
+                           std::string password, bool passive)
+    : m_rootUrl("ftp://" + host + ":" + std::to_string(port) + "/"), m_user(std::move(user)),
+      m_password(std::move(password)), m_passive(passive), m_easy(curl_easy_init()),
+      m_multi(curl_multi_init())
+{}
+
+CFtpConnection::Impl::~Impl()
+{
+    if (m_easy != nullptr && m_multi != nullptr) {
+        // Cleaning up the multi handle closes the cached control connection
+        // with a QUIT, and waits for its reply as long as the handle added
+        // last allowed for replies (minutes, after an upload). Adding the
+        // easy handle once more with a short bound makes that the bound.
+        curl_easy_reset(m_easy);
+        curl_easy_setopt(m_easy, CURLOPT_NOSIGNAL, 1L);
+        curl_easy_setopt(m_easy, CURLOPT_SERVER_RESPONSE_TIMEOUT, kQuitReplySeconds);
+        if (curl_multi_add_handle(m_multi, m_easy) == CURLM_OK)
+            curl_multi_remove_handle(m_multi, m_easy);
+    }
+    if (m_multi != nullptr)
+        curl_multi_cleanup(m_multi);
+    if (m_easy != nullptr)
+        curl_easy_cleanup(m_easy);
+}
+
+bool CFtpConnection::Impl::beginOperation()
+{
+    lastCurlCode = CURLE_OK;
+    lastReplyCode = 0;
+    lastReplyLine.clear();
+    m_replyPiece.clear();
+    m_multiLineCode = 0;
+    if (CWinThread::CurrentStopToken().stop_requested()) {
+        lastCurlCode = CURLE_ABORTED_BY_CALLBACK;
+        return false;
+    }
+    return true;
+}
+
+BOOL CFtpConnection::Impl::refuse(CURLcode why)
+{
+    lastCurlCode = why;
+    return FALSE;
+}
+
+void CFtpConnection::Impl::prepare(const std::string& url)
+{
+    const ftp_test_seams::Timeouts bounds = ftp_detail::timeouts();
+
+    curl_easy_reset(m_easy);
+    curl_easy_setopt(m_easy, CURLOPT_URL, url.c_str());
+    curl_easy_setopt(m_easy, CURLOPT_PROTOCOLS_STR, "ftp");
+    curl_easy_setopt(m_easy, CURLOPT_USERNAME, m_user.c_str());
+    curl_easy_setopt(m_easy, CURLOPT_PASSWORD, m_password.c_str());
+    curl_easy_setopt(m_easy, CURLOPT_IPRESOLVE, long(CURL_IPRESOLVE_V4));
+    // The unit is on the local network: a proxy from the environment must
+    // never carry its traffic.
+    curl_easy_setopt(m_easy, CURLOPT_PROXY, "");
+    curl_easy_setopt(m_easy, CURLOPT_NOPROXY, "*");
+
+    // Plain PASV or PORT, which small embedded servers understand, and the
+    // data connection always to the address the control connection uses.
+    curl_easy_setopt(m_easy, CURLOPT_FTP_USE_EPSV, 0L);
+    curl_easy_setopt(m_easy, CURLOPT_FTP_USE_EPRT, 0L);
+    curl_easy_setopt(m_easy, CURLOPT_FTP_SKIP_PASV_IP, 1L);
+    if (!m_passive)
+        curl_easy_setopt(m_easy, CURLOPT_FTPPORT, "-");
+    // Paths go to the server whole, as given: no CWD into their folders, no
+    // squashing of "." or ".." segments.
+    curl_easy_setopt(m_easy, CURLOPT_FTP_FILEMETHOD, long(CURLFTPMETHOD_NOCWD));
+    curl_easy_setopt(m_easy, CURLOPT_PATH_AS_IS, 1L);
+
+    curl_easy_setopt(m_easy, CURLOPT_NOSIGNAL, 1L);
+    curl_easy_setopt(m_easy, CURLOPT_MAXAGE_CONN, kMaxIdleSeconds);
+    curl_easy_setopt(m_easy, CURLOPT_TCP_KEEPALIVE, 1L);
+    curl_easy_setopt(m_easy, CURLOPT_TCP_KEEPIDLE, kKeepAliveIdleSeconds);
+    curl_easy_setopt(m_easy, CURLOPT_TCP_KEEPINTVL, kKeepAliveIntervalSeconds);
+
+    // A reconnection within an operation gets the connect bound for its
+    // TCP handshake; every reply, the final one after an upload included,
+    // gets the response bound; a transfer that moves nothing fails.
+    curl_easy_setopt(m_easy, CURLOPT_CONNECTTIMEOUT_MS,
+                     static_cast<long>(bounds.connectAndLogin.count()));
+    curl_easy_setopt(m_easy, CURLOPT_SERVER_RESPONSE_TIMEOUT, wholeSeconds(bounds.serverResponse));
+    curl_easy_setopt(m_easy, CURLOPT_LOW_SPEED_LIMIT, 1L);
+    curl_easy_setopt(m_easy, CURLOPT_LOW_SPEED_TIME, wholeSeconds(bounds.stalledTransfer));
+
+    curl_easy_setopt(m_easy, CURLOPT_HEADERFUNCTION, &Impl::onHeader);
+    curl_easy_setopt(m_easy, CURLOPT_HEADERDATA, this);
+    curl_easy_setopt(m_easy, CURLOPT_NOPROGRESS, 0L);
+    curl_easy_setopt(m_easy, CURLOPT_XFERINFOFUNCTION, &Impl::onProgress);
+    curl_easy_setopt(m_easy, CURLOPT_XFERINFODATA, this);
+    curl_easy_setopt(m_easy, CURLOPT_WRITEFUNCTION, &discardBody);
+}
+
+CURLcode CFtpConnection::Impl::perform()
+{
+    m_stopping.store(false);
+    auto wake = [this]() noexcept {
+        m_stopping.store(true);
+        curl_multi_wakeup(m_multi);
+    };
+    // Runs wake at once when the stop came before this point.
+    const std::stop_callback onStop(CWinThread::CurrentStopToken(), wake);
+
+    if (curl_multi_add_handle(m_multi, m_easy) != CURLM_OK) {
+        lastCurlCode = CURLE_FAILED_INIT;
+        return CURLE_FAILED_INIT;
+    }
+
+    CURLcode result = CURLE_FAILED_INIT;
+    for (;;) {
+        int running = 0;
+        if (curl_multi_perform(m_multi, &running) != CURLM_OK)
+            break;
+        bool finished = false;
+        int queued = 0;
+        while (CURLMsg* message = curl_multi_info_read(m_multi, &queued)) {
+            if (message->msg == CURLMSG_DONE && message->easy_handle == m_easy) {
+                result = message->data.result;
+                finished = true;
+            }
+        }
+        if (finished || running == 0)
+            break;
+        if (m_stopping.load()) {
+            result = CURLE_ABORTED_BY_CALLBACK;
+            break;
+        }
+        if (curl_multi_poll(m_multi, nullptr, 0, kPollMs, nullptr) != CURLM_OK)
+            break;
+    }
+    // Also ends a transfer libcurl has not finished (a stop): libcurl then
+    // closes that connection instead of caching it.
+    curl_multi_remove_handle(m_multi, m_easy);
+
+    if (m_stopping.load())
+        result = CURLE_ABORTED_BY_CALLBACK;
+    if (lastReplyCode == 0) {
+        long code = 0;
+        if (curl_easy_getinfo(m_easy, CURLINFO_RESPONSE_CODE, &code) == CURLE_OK)
+            lastReplyCode = code;
+    }
+    lastCurlCode = result;
+    return result;
+}
+
+CURLcode CFtpConnection::Impl::connect()
+{
+    beginOperation();
+    if (!valid()) {
+        lastCurlCode = CURLE_OUT_OF_MEMORY;
+        return CURLE_OUT_OF_MEMORY;
+    }
+    const auto bound = ftp_detail::timeouts().connectAndLogin;
+    prepare(m_rootUrl);
+    // NOBODY on the root logs in and stops there, leaving the logged-in
+    // connection in the cache for the operations that follow.
+    curl_easy_setopt(m_easy, CURLOPT_NOBODY, 1L);
+    curl_easy_setopt(m_easy, CURLOPT_TIMEOUT_MS, static_cast<long>(bound.count()));
+    curl_easy_setopt(m_easy, CURLOPT_SERVER_RESPONSE_TIMEOUT, wholeSeconds(bound));
+    return perform();
+}
+
+BOOL CFtpConnection::Impl::put(const std::string& localFile, const std::string& remoteFile)
+{
+    if (!beginOperation())
+        return FALSE;
+    if (!ftp_detail::isSendableFilePath(remoteFile))
+        return refuse(CURLE_URL_MALFORMAT);
+
+    LocalFile file;
+    file.fd = ::open(localFile.c_str(), O_RDONLY | O_CLOEXEC);
+    struct stat status
+    {};
+    if (file.fd < 0 || ::fstat(file.fd, &status) != 0 || !S_ISREG(status.st_mode))
+        return refuse(CURLE_READ_ERROR);
+    ::posix_fadvise(file.fd, 0, 0, POSIX_FADV_SEQUENTIAL);
+
+    prepare(m_rootUrl + ftp_detail::percentEncodePath(remoteFile));
+    curl_easy_setopt(m_easy, CURLOPT_UPLOAD, 1L);
+    curl_easy_setopt(m_easy, CURLOPT_READFUNCTION, &readLocalFile);
+    curl_easy_setopt(m_easy, CURLOPT_READDATA, &file);
+    curl_easy_setopt(m_easy, CURLOPT_INFILESIZE_LARGE, static_cast<curl_off_t>(status.st_size));
+    curl_easy_setopt(m_easy, CURLOPT_UPLOAD_BUFFERSIZE, kUploadBufferSize);
+    // libcurl has checked the final reply (226 or 250) and that the server
+    // took as many bytes as the file holds.
+    return perform() == CURLE_OK ? TRUE : FALSE;
+}
+
+BOOL CFtpConnection::Impl::remove(const std::string& remoteFile)
+{
+    if (!beginOperation())
+        return FALSE;
+    if (!ftp_detail::isSendableFilePath(remoteFile))
+        return refuse(CURLE_URL_MALFORMAT);
+
+    // The '*' tells libcurl that a refused DELE is no failure of the
+    // connection, which it then keeps; whether the file went is in the
+    // reply, the last one of the operation.
+    Slist quote(curl_slist_append(nullptr, ("*DELE " + remoteFile).c_str()));
+    if (!quote)
+        return refuse(CURLE_OUT_OF_MEMORY);
+    prepare(m_rootUrl);
+    curl_easy_setopt(m_easy, CURLOPT_NOBODY, 1L);
+    curl_easy_setopt(m_easy, CURLOPT_QUOTE, quote.get());
+    const CURLcode result = perform();
+    curl_easy_setopt(m_easy, CURLOPT_QUOTE, nullptr);
+    return result == CURLE_OK && lastReplyCode >= 200 && lastReplyCode < 300 ? TRUE : FALSE;
+}
+
+bool CFtpConnection::Impl::list(const std::string& path, std::string& data)
+{
+    data.clear();
+    if (!beginOperation())
+        return false;
+    if (!ftp_detail::isSendableListingPath(path)) {
+        lastCurlCode = CURLE_URL_MALFORMAT;
+        return false;
+    }
+
+    const std::string command = path.empty() ? "NLST" : "NLST " + path;
+    prepare(m_rootUrl);
+    curl_easy_setopt(m_easy, CURLOPT_CUSTOMREQUEST, command.c_str());
+    curl_easy_setopt(m_easy, CURLOPT_WRITEFUNCTION, &appendListing);
+    curl_easy_setopt(m_easy, CURLOPT_WRITEDATA, &data);
+    if (perform() != CURLE_OK) {
+        data.clear();
+        return false;
+    }
+    return true;
+}
+
+size_t CFtpConnection::Impl::onHeader(char* data, size_t size, size_t count, void* self)
+{
+    auto* impl = static_cast<Impl*>(self);
+    const size_t bytes = size * count;
+    impl->m_replyPiece.append(data, bytes);
+    std::size_t end;
+    while ((end = impl->m_replyPiece.find('\n')) != std::string::npos) {
+        std::string line = impl->m_replyPiece.substr(0, end);
+        impl->m_replyPiece.erase(0, end + 1);
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        impl->onReplyLine(std::move(line));
+    }
+    return bytes;
+}
+
+void CFtpConnection::Impl::onReplyLine(std::string line)
+{
+    // Only reply lines count: "123 text" ends a reply, "123-text" opens a
+    // multi-line one that ends with "123 text". libcurl also hands this
+    // callback lines of its own making ("Content-Length: ..."), which have
+    // no code.
+    const bool coded = line.size() >= 3 && std::isdigit(static_cast<unsigned char>(line[0])) &&
+                       std::isdigit(static_cast<unsigned char>(line[1])) &&
+                       std::isdigit(static_cast<unsigned char>(line[2])) &&
+                       (line.size() == 3 || line[3] == ' ' || line[3] == '-');
+    if (!coded)
+        return;
+    const int code = std::stoi(line.substr(0, 3));
+    const bool opens = line.size() > 3 && line[3] == '-';
+    if (m_multiLineCode != 0) {
+        if (code != m_multiLineCode || opens)
+            return;
+        m_multiLineCode = 0;
+    } else if (opens) {
+        m_multiLineCode = code;
+        return;
+    }
+    lastReplyCode = code;
+    lastReplyLine = std::move(line);
+}
+
+int CFtpConnection::Impl::onProgress(void* self, curl_off_t, curl_off_t, curl_off_t, curl_off_t)
+{
+    return static_cast<Impl*>(self)->m_stopping.load() ? 1 : 0;
+}

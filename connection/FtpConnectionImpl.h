@@ -1,0 +1,84 @@
+#pragma once
+
+// The libcurl side of CFtpConnection: one logged-in control connection and
+// the operations on it.
+//
+// The connection lives in the connection cache of a multi handle that the
+// connection keeps for its whole life, and every operation runs the same
+// easy handle through that multi handle. libcurl therefore finds the
+// logged-in control connection again at every operation and sends only the
+// operation's own commands; if the server has dropped it, libcurl connects
+// and logs in again by itself.
+//
+// Each operation is driven by curl_multi_poll with a short timeout rather
+// than by curl_easy_perform, so that a stop of the calling worker (its stop
+// token) ends it at once: the stop sets a flag and wakes the poll.
+//
+// One thread at a time: the callers never use a connection from two threads
+// at once.
+
+#include "connection/Ftp.h"
+
+#include <atomic>
+#include <curl/curl.h>
+#include <string>
+
+struct CFtpConnection::Impl
+{
+    // Makes the handles; nothing is sent yet. host is a normalised dotted
+    // IPv4 address; user and password have been checked for line breaks.
+    Impl(std::string host, INTERNET_PORT port, std::string user, std::string password,
+         bool passive);
+    ~Impl();
+    Impl(const Impl&) = delete;
+    Impl& operator=(const Impl&) = delete;
+
+    // False when libcurl could not make its handles.
+    bool valid() const { return m_easy != nullptr && m_multi != nullptr; }
+
+    // Connects and logs in (USER, PASS, PWD) within the connect bound.
+    CURLcode connect();
+
+    BOOL put(const std::string& localFile, const std::string& remoteFile);
+    BOOL remove(const std::string& remoteFile);
+    // The raw NLST reply data of path, or false for a refused or failed
+    // listing.
+    bool list(const std::string& path, std::string& data);
+
+    int lastCurlCode = CURLE_OK;
+    long lastReplyCode = 0;
+    std::string lastReplyLine;
+
+private:
+    // Starts an operation: clears what the last one left, and says whether
+    // the calling worker is being stopped (then nothing is to be done).
+    bool beginOperation();
+    // Ends an operation that never reached libcurl with the code that best
+    // says why; always returns 0.
+    BOOL refuse(CURLcode why);
+
+    // curl_easy_reset and the options every operation shares, for url.
+    void prepare(const std::string& url);
+    // Runs the prepared transfer to its end, a stop, or a failure.
+    CURLcode perform();
+
+    static size_t onHeader(char* data, size_t size, size_t count, void* self);
+    static int onProgress(void* self, curl_off_t, curl_off_t, curl_off_t, curl_off_t);
+    void onReplyLine(std::string line);
+
+    const std::string m_rootUrl; // "ftp://a.b.c.d:port/"
+    const std::string m_user;
+    const std::string m_password;
+    const bool m_passive;
+
+    CURL* m_easy = nullptr;
+    CURLM* m_multi = nullptr;
+
+    // Set by a stop request on whatever thread makes it, read by the
+    // operation's thread.
+    std::atomic<bool> m_stopping{false};
+
+    // Reply lines arrive through the header callback, possibly in pieces.
+    std::string m_replyPiece;
+    int m_multiLineCode = 0; // the code of an open "123-" reply, else 0
+};

@@ -1,0 +1,23 @@
+#pragma once
+
+// Turns the data of an NLST reply into the entry names the listing cursor
+// steps through.
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace ftp_detail {
+
+// The bare name of one NLST line: some servers put the listed path in front
+// of each name ("prog/x", "/prog/x"), so the name is what follows the last
+// '/'. Trailing '/' characters, which some servers add to folders, are
+// dropped first. "." and ".." stay as they are.
+std::string bareName(std::string_view line);
+
+// Splits NLST data into bare names, in the server's order. Lines end in LF
+// or CRLF; the last line may lack its end. Empty lines, and lines with no
+// name left after bareName, are skipped.
+std::vector<std::string> splitNameList(std::string_view data);
+
+} // namespace ftp_detail

@@ -1,0 +1,156 @@
+#pragma once
+
+// What the FTP tests share: the two real peers behind one face, seam
+// resets, connecting, and running an operation on a worker thread.
+
+#include "connection/Ftp.h"
+#include "connection/FtpTestSeams.h"
+#include "platform/WorkerThread.h"
+#include "tests/support/UnitStandIn.h"
+#include "tests/support/Vsftpd.h"
+
+#include <atomic>
+#include <functional>
+#include <gtest/gtest.h>
+#include <memory>
+#include <optional>
+#include <string>
+#include <thread>
+
+namespace kelvor::test {
+
+// Puts the FTP layer's test seams back to the program's values when a test
+// ends, whatever it changed.
+struct SeamReset
+{
+    ~SeamReset()
+    {
+        ftp_test_seams::SetPortOverride(std::nullopt);
+        ftp_test_seams::SetSessionOpenFailure(false);
+        ftp_test_seams::SetTimeouts(std::nullopt);
+    }
+};
+
+enum class PeerKind
+{
+    StandIn,
+    Vsftpd
+};
+
+inline std::string peerName(PeerKind kind)
+{
+    return kind == PeerKind::StandIn ? "StandIn" : "Vsftpd";
+}
+
+// Either peer: the unit stand-in (default options) or vsftpd.
+class Peer
+{
+public:
+    explicit Peer(PeerKind kind, UnitStandIn::Options options = {})
+    {
+        if (kind == PeerKind::StandIn)
+            m_standIn = std::make_unique<UnitStandIn>(std::move(options));
+        else
+            m_vsftpd = std::make_unique<Vsftpd>();
+    }
+
+    std::string address() const { return m_standIn ? m_standIn->address() : m_vsftpd->address(); }
+    INTERNET_PORT port() const { return m_standIn ? m_standIn->port() : m_vsftpd->port(); }
+    std::string user() const { return m_standIn ? m_standIn->user() : m_vsftpd->user(); }
+    std::string password() const
+    {
+        return m_standIn ? m_standIn->password() : m_vsftpd->password();
+    }
+    std::filesystem::path root() const { return m_standIn ? m_standIn->root() : m_vsftpd->root(); }
+    std::filesystem::path localPath(std::string_view remote) const
+    {
+        return m_standIn ? m_standIn->localPath(remote) : m_vsftpd->localPath(remote);
+    }
+    std::vector<FtpCommand> commands() const
+    {
+        return m_standIn ? m_standIn->commands() : m_vsftpd->commands();
+    }
+    std::vector<FtpCommand> commands(std::string_view verb) const
+    {
+        return m_standIn ? m_standIn->commands(verb) : m_vsftpd->commands(verb);
+    }
+    // USER commands seen: one per login.
+    std::size_t logins() const { return commands("USER").size(); }
+
+    // Makes a folder (relative to the root) that the server's user may use.
+    void makeFolder(const std::string& relative) const;
+    // Puts a file on the server side, as the server's user.
+    void putServerFile(const std::string& relative, const std::string& content) const;
+
+    UnitStandIn* standIn() const { return m_standIn.get(); }
+
+private:
+    std::unique_ptr<UnitStandIn> m_standIn;
+    std::unique_ptr<Vsftpd> m_vsftpd;
+};
+
+// Waits up to bound for condition to hold, looking every 10 ms; whether it
+// came to hold.
+template <class Condition>
+bool waitUntil(Condition condition, std::chrono::milliseconds bound)
+{
+    const auto deadline = std::chrono::steady_clock::now() + bound;
+    while (!condition()) {
+        if (std::chrono::steady_clock::now() >= deadline)
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return true;
+}
+
+// Connects to address:port the way the program does (passive), from a
+// session that is closed again at once.
+std::unique_ptr<CFtpConnection> connectTo(const std::string& address, INTERNET_PORT port,
+                                          const std::string& user, const std::string& password,
+                                          BOOL passive = TRUE);
+
+inline std::unique_ptr<CFtpConnection> connectTo(const Peer& peer, BOOL passive = TRUE)
+{
+    return connectTo(peer.address(), peer.port(), peer.user(), peer.password(), passive);
+}
+
+// The error code GetFtpConnection throws with, or 0 when it connects.
+DWORD connectError(const std::string& address, INTERNET_PORT port, const std::string& user,
+                   const std::string& password);
+
+// An FTP operation run on a worker started by AfxBeginThread, as the
+// program's workers run. The worker commits the operation's result through
+// CommitUnlessStopped, so committed() tells whether a result got out after
+// a stop.
+class WorkerOperation
+{
+public:
+    // holdUntilReleased: the worker waits for release() before it starts the
+    // operation (to stop it before it begins).
+    explicit WorkerOperation(std::function<BOOL()> operation, bool holdUntilReleased = false);
+    ~WorkerOperation();
+
+    void release();
+    CWinThread& thread() { return *m_thread; }
+    bool waitForEnd(std::chrono::milliseconds bound) { return m_thread->WaitForEnd(bound); }
+    // The operation's result once the worker has ended; -1 before.
+    int result() const { return m_state->result.load(); }
+    bool committed() const { return m_state->committed.load(); }
+
+private:
+    // Shared with the worker, which may outlive this object when a test
+    // fails with the worker stuck.
+    struct State
+    {
+        std::function<BOOL()> operation;
+        std::atomic<bool> released{false};
+        std::atomic<int> result{-1};
+        std::atomic<bool> committed{false};
+    };
+    static UINT run(void* state);
+
+    std::shared_ptr<State> m_state;
+    std::unique_ptr<CWinThread> m_thread;
+};
+
+} // namespace kelvor::test

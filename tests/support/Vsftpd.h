@@ -1,0 +1,76 @@
+#pragma once
+
+// vsftpd as a second real FTP peer: started by the test with a config of
+// its own on a free 127.0.0.1 port, serving a fresh temporary folder to the
+// local test user that tools/setup-test-peers.sh creates.
+//
+//     if (auto why = kelvor::test::Vsftpd::unavailableReason())
+//         GTEST_SKIP() << *why;
+//     kelvor::test::Vsftpd server;   // throws if it cannot start
+//
+// vsftpd needs root (it logs local users in through PAM and chroots them).
+// Its protocol log replaces bytes it finds unprintable (non-ASCII included)
+// with '?', so commands() suits ASCII checks; check odd names on disk. The
+// object must be made and destroyed on the same thread, one that lives as
+// long as it.
+
+#include "tests/support/CommandLog.h"
+#include "tests/support/TempDir.h"
+
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace kelvor::test {
+
+class ChildProcess;
+
+class Vsftpd
+{
+public:
+    static constexpr const char* kUser = "kelvorftp";
+    static constexpr const char* kPassword = "kelvorftp-test";
+
+    // Why vsftpd cannot run here (not root, not installed, test user
+    // missing), or nothing when it can.
+    static std::optional<std::string> unavailableReason();
+
+    Vsftpd();
+    ~Vsftpd();
+    Vsftpd(const Vsftpd&) = delete;
+    Vsftpd& operator=(const Vsftpd&) = delete;
+
+    std::string address() const { return "127.0.0.1"; }
+    std::uint16_t port() const { return m_port; }
+    std::string user() const { return kUser; }
+    std::string password() const { return kPassword; }
+    // The folder the user sees as "/", owned by the test user.
+    const std::filesystem::path& root() const { return m_root; }
+    std::filesystem::path localPath(std::string_view remotePath) const;
+
+    // Commands from the protocol log, in order (session is always 0: vsftpd
+    // logs a session from several processes). PASS reads "<password>".
+    std::vector<FtpCommand> commands() const;
+    std::vector<FtpCommand> commands(std::string_view verb) const;
+    // Successful logins so far.
+    int logins() const;
+
+    // vsftpd's own output and log, for failure reports.
+    std::string serverOutput() const;
+
+private:
+    bool start(std::string& failure);
+
+    std::unique_ptr<TempDir> m_dir;
+    std::filesystem::path m_root;
+    std::filesystem::path m_log;
+    std::filesystem::path m_output;
+    std::uint16_t m_port = 0;
+    std::unique_ptr<ChildProcess> m_process;
+};
+
+} // namespace kelvor::test
