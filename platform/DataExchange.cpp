@@ -63,8 +63,7 @@ void DDV_MaxChars(CDataExchange* pDX, const std::string& value, int nChars)
     if (pDX->m_bSaveAndValidate) {
         if (toQString(value).size() > nChars) {
             const std::string text = toStdString(QString::fromUtf8(kTextTooLong).arg(nChars));
-            ::MessageBox(pDX->m_pDlgWnd, text, AfxGetApp() ? AfxGetApp()->AppName() : "",
-                         MB_OK | MB_ICONEXCLAMATION);
+            ::MessageBox(pDX->m_pDlgWnd, text, AfxGetAppName(), MB_OK | MB_ICONEXCLAMATION);
             pDX->Fail();
         }
         return;

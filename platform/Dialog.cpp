@@ -9,6 +9,7 @@
 #include <QCloseEvent>
 #include <QEventLoop>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QScreen>
 #include <QWindow>
@@ -188,7 +189,7 @@ int CDialog::DoModal()
     try {
         focusFirst = OnInitDialog();
     } catch (...) {
-        ReportFailure("処理を続けられませんでした。");
+        ReportCurrentException();
     }
     if (!m_bEnded) {
         if (focusFirst)
@@ -227,7 +228,7 @@ BOOL CDialog::Create(CWnd* pParentWnd)
     try {
         focusFirst = OnInitDialog();
     } catch (...) {
-        ReportFailure("処理を続けられませんでした。");
+        ReportCurrentException();
     }
     if (widget() == nullptr)
         return FALSE;
@@ -361,6 +362,10 @@ void CDialog::setInitialFocus()
         QWidget* w = control->widget;
         if (w != nullptr && isTabStop(*control->item) && w->isEnabled() && !w->isHidden()) {
             w->setFocus(Qt::TabFocusReason);
+            // The window is not active yet, so the edit's own select-on-tab
+            // does not happen; the dialog manager selects the text itself.
+            if (auto* edit = qobject_cast<QLineEdit*>(w))
+                edit->selectAll();
             return;
         }
     }
@@ -382,10 +387,11 @@ void CDialog::centreOnFirstShow()
     if (screen == nullptr)
         screen = QGuiApplication::primaryScreen();
     const QRect area = screen != nullptr ? screen->availableGeometry() : QRect();
+    // Frames included on both sides: move() places the frame.
     const QRect reference =
-        ownerWindow != nullptr && ownerWindow->isVisible() ? ownerWindow->geometry() : area;
+        ownerWindow != nullptr && ownerWindow->isVisible() ? ownerWindow->frameGeometry() : area;
 
-    const QSize size = window->size();
+    const QSize size = window->frameGeometry().size();
     QPoint topLeft(reference.center().x() - size.width() / 2,
                    reference.center().y() - size.height() / 2);
     if (area.isValid()) {

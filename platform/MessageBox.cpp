@@ -37,8 +37,9 @@ void centreOver(QWidget* box, QWidget* owner)
 {
     QScreen* screen = owner != nullptr ? owner->screen() : QGuiApplication::primaryScreen();
     const QRect area = screen != nullptr ? screen->availableGeometry() : QRect();
-    const QRect reference = owner != nullptr ? owner->geometry() : area;
-    const QSize size = box->size();
+    // Frames included on both sides: move() places the frame.
+    const QRect reference = owner != nullptr ? owner->frameGeometry() : area;
+    const QSize size = box->frameGeometry().size();
     QPoint topLeft(reference.center().x() - size.width() / 2,
                    reference.center().y() - size.height() / 2);
     if (area.isValid()) {

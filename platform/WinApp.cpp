@@ -58,7 +58,7 @@ int CWinApp::Run(int argc, char** argv)
     return exitCode;
 }
 
-std::string CWinApp::AppName() const
+std::string AfxGetAppName()
 {
     if (QCoreApplication::instance() != nullptr)
         return toStdString(QCoreApplication::applicationName());
@@ -86,7 +86,7 @@ int AfxMessageBox(const std::string& text, UINT nType)
     // suits its buttons.
     if ((nType & 0xF0) == 0 && ((nType & 0x0F) == MB_OK || (nType & 0x0F) == MB_OKCANCEL))
         nType |= MB_ICONEXCLAMATION;
-    return MessageBox(owner, text, g_pApp != nullptr ? g_pApp->AppName() : std::string(), nType);
+    return MessageBox(owner, text, AfxGetAppName(), nType);
 }
 
 void Enable3dControlsStatic()

@@ -25,12 +25,12 @@ public:
 
     int Run(int argc, char** argv);
 
-    // The application's name, as captions of the framework's own messages
-    // show it: the executable's name.
-    std::string AppName() const;
-
     CWnd* m_pMainWnd = nullptr;
 };
+
+// The application's name, as captions of the framework's own messages show
+// it: the executable's name.
+std::string AfxGetAppName();
 
 CWinApp* AfxGetApp();
 CWnd* AfxGetMainWnd();

@@ -226,20 +226,29 @@ void CWnd::SendMessage(const Message& message)
 {
     try {
         dispatch(message);
-    } catch (const CException& failure) {
-        std::string text;
-        if (!failure.GetErrorMessage(text) || text.empty())
-            text = kUnexpectedFailure;
-        ReportFailure(text);
     } catch (...) {
-        ReportFailure(kUnexpectedFailure);
+        ReportCurrentException();
     }
+}
+
+void CWnd::ReportCurrentException()
+{
+    std::string text;
+    try {
+        throw;
+    } catch (const CException& failure) {
+        if (!failure.GetErrorMessage(text))
+            text.clear();
+    } catch (...) {
+    }
+    if (text.empty())
+        text = kUnexpectedFailure;
+    ReportFailure(text);
 }
 
 void CWnd::ReportFailure(const std::string& text)
 {
-    ::MessageBox(GetSafeHwnd(), text, AfxGetApp() ? AfxGetApp()->AppName() : std::string(),
-                 MB_OK | MB_ICONSTOP);
+    ::MessageBox(GetSafeHwnd(), text, AfxGetAppName(), MB_OK | MB_ICONSTOP);
 }
 
 void CWnd::dispatch(const Message& message)

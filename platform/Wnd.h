@@ -90,7 +90,12 @@ protected:
     virtual void OnCommand(int nID);
 
     void AttachWidget(QWidget* widget, bool ownsWidget);
+
+    // The general failure report: a stop-icon message box owned by this
+    // window. ReportCurrentException() is for use inside a catch block and
+    // tells what the exception being handled says, where it says something.
     void ReportFailure(const std::string& text);
+    void ReportCurrentException();
 
 private:
     friend class CDialog;

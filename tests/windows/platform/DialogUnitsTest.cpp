@@ -1,7 +1,6 @@
 #include "platform/DialogUnits.h"
 
 #include <QStringList>
-
 #include <gtest/gtest.h>
 
 TEST(DialogUnits, MulDivRoundsHalfAwayFromZero)
