@@ -1,0 +1,323 @@
+// The connection dialog: the proposed address, the address check, the login
+// against a real FTP server on loopback, and its failure reports.
+
+#include "app/RT_UTDlg.h"
+#include "connection/Ftp.h"
+#include "connection/FtpTestSeams.h"
+#include "connection/IPAdd.h"
+#include "platform/IPAddressEdit.h"
+#include "platform/WinApp.h"
+#include "res/resource.h"
+#include "tests/support/Sockets.h"
+#include "tests/support/UnitStandIn.h"
+#include "tests/windows/WindowTest.h"
+#include "tests/windows/WorkingFolder.h"
+#include "transfer/OperationState.h"
+
+#include <QApplication>
+#include <QLineEdit>
+#include <gtest/gtest.h>
+
+using namespace kelvor::test;
+
+namespace {
+
+const std::string kConnectFailed = "ＫＥＬＶＯＲとの接続に失敗しました。";
+const std::string kBadAddress = "ＩＰアドレスが不正です。";
+
+IPAddressEdit* addressField()
+{
+    return qobject_cast<IPAddressEdit*>(controlOf(g_dlgIPAdd, IDC_IPADDRESS));
+}
+
+QString shownAddress()
+{
+    IPAddressEdit* edit = addressField();
+    QStringList fields;
+    for (int i = 0; i < 4; ++i)
+        fields << edit->field(i)->text();
+    return fields.join(QLatin1Char('.'));
+}
+
+void setText(int id, const QString& text)
+{
+    qobject_cast<QLineEdit*>(controlOf(g_dlgIPAdd, id))->setText(text);
+}
+
+void setAddressFields(const QStringList& fields)
+{
+    for (int i = 0; i < 4; ++i)
+        addressField()->field(i)->setText(fields[i]);
+}
+
+class ConnectionDialog : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        g_pFtpConnection = nullptr;
+        g_bPassive = 0;
+        g_strDeviceAddress.clear();
+    }
+
+    void TearDown() override
+    {
+        ftp_test_seams::SetPortOverride(std::nullopt);
+        ftp_test_seams::SetSessionOpenFailure(false);
+        delete g_pFtpConnection;
+        g_pFtpConnection = nullptr;
+    }
+
+    // Runs the dialog; body runs once it is up and active. Returns the
+    // dialog's result (-2 when the test had to end it).
+    int runDialog(const std::function<void()>& body)
+    {
+        Script script;
+        script.whenActive("connection dialog", IDD_IPADD, [&] {
+            body();
+            if (g_dlgIPAdd.IsWindowVisible() && activeModalTemplate() == IDD_IPADD)
+                g_dlgIPAdd.EndDialog(-2);
+        });
+        return g_dlgIPAdd.DoModal();
+    }
+
+    WorkingFolder folder;
+    MessageBoxRecorder boxes;
+    ShellRecorder shell;
+    TraceRecorder trace;
+};
+
+struct ProposalCase
+{
+    const char* name;
+    const char* ini; // nullptr: no settings file
+    const char* shown;
+};
+
+void PrintTo(const ProposalCase& value, std::ostream* out)
+{
+    *out << value.name;
+}
+
+class AddressProposal : public ConnectionDialog, public ::testing::WithParamInterface<ProposalCase>
+{};
+
+} // namespace
+
+TEST_P(AddressProposal, ComesFromTheSettingsFile)
+{
+    if (GetParam().ini != nullptr)
+        folder.write("KELVOR.INI", GetParam().ini);
+    runDialog([] { EXPECT_EQ(shownAddress(), QString::fromUtf8(GetParam().shown)); });
+    EXPECT_TRUE(boxes.shown().empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, AddressProposal,
+    ::testing::Values(
+        ProposalCase{"NoSettingsFile", nullptr, "192.168.1.1"},
+        ProposalCase{"Configured", "[KELVOR]\nDEFAULTIP=192.168.1.20\n", "192.168.1.20"},
+        ProposalCase{"OctetZeroRefused", "[KELVOR]\nDEFAULTIP=192.168.0.1\n", "192.168.1.1"},
+        ProposalCase{"SpacesAccepted", "[KELVOR]\nDEFAULTIP=10 1 2 3\n", "10.1.2.3"},
+        ProposalCase{"EmptyRefused", "[KELVOR]\nDEFAULTIP=\n", "192.168.1.1"}),
+    [](const auto& info) { return info.param.name; });
+
+TEST_F(ConnectionDialog, EveryShowProposesAfreshReplacingWhatWasTyped)
+{
+    folder.write("KELVOR.INI", "[KELVOR]\nDEFAULTIP=192.168.1.20\n");
+    runDialog([&] {
+        setAddressFields({"10", "9", "8", "7"});
+        folder.write("KELVOR.INI", "[KELVOR]\nDEFAULTIP=192.168.1.30\n");
+        g_dlgIPAdd.ShowWindow(SW_HIDE); // a hide is a show-window notice too
+        EXPECT_EQ(shownAddress(), QStringLiteral("192.168.1.30"));
+        setAddressFields({"10", "9", "8", "7"});
+        g_dlgIPAdd.ShowWindow(SW_SHOW);
+        EXPECT_EQ(shownAddress(), QStringLiteral("192.168.1.30"));
+    });
+}
+
+TEST_F(ConnectionDialog, KeyboardStartsInTheLoginNameAndTabsInTemplateOrder)
+{
+    runDialog([] {
+        EXPECT_EQ(QApplication::focusWidget(), controlOf(g_dlgIPAdd, IDC_LOGIN));
+        const int order[] = {IDC_PASSWORD, IDOK, IDCANCEL, IDHELP, IDC_IPADDRESS, IDC_LOGIN};
+        for (int id : order) {
+            pressKey(Qt::Key_Tab);
+            QWidget* focus = QApplication::focusWidget();
+            QWidget* expected = controlOf(g_dlgIPAdd, id);
+            EXPECT_TRUE(focus == expected || expected->isAncestorOf(focus)) << "control " << id;
+        }
+        auto* password = qobject_cast<QLineEdit*>(controlOf(g_dlgIPAdd, IDC_PASSWORD));
+        EXPECT_EQ(password->echoMode(), QLineEdit::Password);
+        EXPECT_EQ(password->maxLength(), 255);
+    });
+}
+
+TEST_F(ConnectionDialog, AllZeroOrBlankAddressIsRefusedAndShownAsZeros)
+{
+    RefusingPort nothing;
+    ftp_test_seams::SetPortOverride(nothing.port());
+    runDialog([] {
+        setAddressFields({"", "", "", ""});
+        clickButton(g_dlgIPAdd, IDOK);
+        EXPECT_EQ(shownAddress(), QStringLiteral("0.0.0.0"));
+        setAddressFields({"0", "", "0", ""});
+        pressKey(Qt::Key_Return);
+        EXPECT_TRUE(g_dlgIPAdd.IsWindowVisible());
+    });
+    ASSERT_EQ(boxes.shown().size(), 2u);
+    for (const MessageBoxRequest& box : boxes.shown()) {
+        EXPECT_EQ(box.text, kBadAddress);
+        EXPECT_EQ(box.caption, "ｴﾗｰﾒｯｾｰｼﾞ");
+        EXPECT_EQ(box.type, 0x10u);
+        EXPECT_EQ(box.owner, &g_dlgIPAdd);
+    }
+    EXPECT_EQ(g_strDeviceAddress, ""); // never got that far
+}
+
+TEST_F(ConnectionDialog, PartlyBlankAddressIsAcceptedAndAFailedLoginLeavesTheDialogOpen)
+{
+    RefusingPort nothing;
+    ftp_test_seams::SetPortOverride(nothing.port());
+    runDialog([] {
+        // An octet of 0 is fine when typed, unlike in the settings file.
+        setAddressFields({"127", "", "1", "10"});
+        setText(IDC_LOGIN, QStringLiteral("kelvor"));
+        clickButton(g_dlgIPAdd, IDOK);
+        EXPECT_EQ(shownAddress(), QStringLiteral("127.0.1.10"));
+        EXPECT_TRUE(g_dlgIPAdd.IsWindowVisible());
+        EXPECT_EQ(qobject_cast<QLineEdit*>(controlOf(g_dlgIPAdd, IDC_LOGIN))->text(),
+                  QStringLiteral("kelvor"));
+    });
+    EXPECT_EQ(g_strDeviceAddress, "127.0.1.10");
+    EXPECT_EQ(g_bPassive, 1);
+    EXPECT_EQ(g_pFtpConnection, nullptr);
+    ASSERT_EQ(boxes.shown().size(), 1u);
+    EXPECT_EQ(boxes.shown()[0].text, kConnectFailed);
+    EXPECT_EQ(boxes.shown()[0].type, 0x10u);
+}
+
+TEST_F(ConnectionDialog, RefusedLoginThenGoodOneRunsTheMenuAndThenCloses)
+{
+    UnitStandIn::Options options;
+    options.address = "127.1.1.10";
+    UnitStandIn unit(options);
+    ftp_test_seams::SetPortOverride(unit.port());
+    folder.write("KELVOR.INI", "[KELVOR]\nDEFAULTIP=127.1.1.10\n");
+
+    Script script;
+    script.whenActive("connection dialog", IDD_IPADD, [&] {
+        setText(IDC_LOGIN, QString::fromStdString(unit.user()));
+        setText(IDC_PASSWORD, QStringLiteral("wrong"));
+        clickButton(g_dlgIPAdd, IDOK);
+        EXPECT_EQ(g_pFtpConnection, nullptr);
+        EXPECT_EQ(boxes.texts(), std::vector<std::string>{kConnectFailed});
+        setText(IDC_PASSWORD, QString::fromStdString(unit.password()));
+        clickButton(g_dlgIPAdd, IDOK);
+    });
+    script.whenActive("operations menu", IDD_SUBMENU, [&] {
+        EXPECT_NE(g_pFtpConnection, nullptr);
+        EXPECT_FALSE(g_dlgIPAdd.IsWindowEnabled());
+        clickButton(g_dlgSubMenu, IDCANCEL);
+    });
+    EXPECT_EQ(g_dlgIPAdd.DoModal(), IDOK);
+    EXPECT_EQ(g_strDeviceAddress, "127.1.1.10");
+    EXPECT_EQ(boxes.shown().size(), 1u); // nothing more after the menu
+    // Every press of Connect logged in on a session of its own.
+    EXPECT_EQ(unit.sessions(), 2);
+    const auto passwords = unit.commands("PASS");
+    ASSERT_EQ(passwords.size(), 2u);
+    EXPECT_EQ(passwords[0].argument, "wrong");
+    EXPECT_EQ(passwords[1].argument, unit.password());
+}
+
+TEST_F(ConnectionDialog, LineBreaksInTheLoginAreNeverSent)
+{
+    UnitStandIn::Options options;
+    options.address = "127.1.1.10";
+    UnitStandIn unit(options);
+    ftp_test_seams::SetPortOverride(unit.port());
+    folder.write("KELVOR.INI", "[KELVOR]\nDEFAULTIP=127.1.1.10\n");
+    runDialog([&] {
+        // A pasted text keeps its line break in the field.
+        setText(IDC_LOGIN, QString::fromStdString(unit.user()));
+        setText(IDC_PASSWORD, QString::fromStdString(unit.password() + "\r\nDELE x"));
+        clickButton(g_dlgIPAdd, IDOK);
+        EXPECT_TRUE(g_dlgIPAdd.IsWindowVisible());
+    });
+    EXPECT_EQ(boxes.texts(), std::vector<std::string>{kConnectFailed});
+    EXPECT_TRUE(unit.commands("DELE").empty());
+    EXPECT_TRUE(unit.commands("PASS").empty());
+}
+
+TEST_F(ConnectionDialog, SessionThatCannotOpenIsReportedWithTheStopIcon)
+{
+    ftp_test_seams::SetSessionOpenFailure(true);
+    runDialog([] {
+        clickButton(g_dlgIPAdd, IDOK);
+        EXPECT_TRUE(g_dlgIPAdd.IsWindowVisible());
+    });
+    ASSERT_EQ(boxes.shown().size(), 1u);
+    EXPECT_EQ(boxes.shown()[0].type, static_cast<UINT>(MB_OK | MB_ICONSTOP));
+    EXPECT_FALSE(boxes.shown()[0].text.empty());
+    EXPECT_EQ(boxes.shown()[0].caption, AfxGetAppName());
+    EXPECT_EQ(g_strDeviceAddress, "");
+    EXPECT_TRUE(trace.lines().empty());
+}
+
+TEST_F(ConnectionDialog, OverlongLoginFailsTheDataExchangeWithATraceLine)
+{
+    RefusingPort nothing;
+    ftp_test_seams::SetPortOverride(nothing.port());
+    runDialog([] {
+        auto* login = qobject_cast<QLineEdit*>(controlOf(g_dlgIPAdd, IDC_LOGIN));
+        login->setMaxLength(1000); // as if the text had come in past the limit
+        login->setText(QString(256, QLatin1Char('a')));
+        clickButton(g_dlgIPAdd, IDOK);
+        EXPECT_TRUE(g_dlgIPAdd.IsWindowVisible());
+        EXPECT_EQ(QApplication::focusWidget(), login);
+    });
+    ASSERT_EQ(boxes.shown().size(), 1u);
+    EXPECT_EQ(boxes.shown()[0].text, "255 文字以内で入力してください。");
+    EXPECT_EQ(boxes.shown()[0].type, 0x30u);
+    EXPECT_EQ(trace.lines(),
+              std::vector<std::string>{"UpdateData failed during dialog termination.\n"});
+    EXPECT_EQ(g_strDeviceAddress, "");
+}
+
+TEST_F(ConnectionDialog, HelpOpensTheSecondPage)
+{
+    folder.write("help2.htm", "<html></html>");
+    runDialog([] { clickButton(g_dlgIPAdd, IDHELP); });
+    ASSERT_EQ(shell.opened().size(), 1u);
+    EXPECT_EQ(shell.opened()[0], (folder.path() / "help2.htm").string());
+}
+
+class ConnectionDialogEnds : public ConnectionDialog, public ::testing::WithParamInterface<int>
+{};
+
+TEST_P(ConnectionDialogEnds, WithoutAnyConnection)
+{
+    UnitStandIn::Options options;
+    options.address = "127.1.1.10";
+    UnitStandIn unit(options);
+    ftp_test_seams::SetPortOverride(unit.port());
+    Script script;
+    script.whenActive("connection dialog", IDD_IPADD, [] {
+        switch (GetParam()) {
+        case 0:
+            clickButton(g_dlgIPAdd, IDCANCEL);
+            break;
+        case 1:
+            pressKey(Qt::Key_Escape);
+            break;
+        default:
+            g_dlgIPAdd.widget()->close();
+        }
+    });
+    EXPECT_EQ(g_dlgIPAdd.DoModal(), IDCANCEL);
+    EXPECT_EQ(unit.sessions(), 0);
+    EXPECT_TRUE(boxes.shown().empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(CancelEscapeCloseBox, ConnectionDialogEnds, ::testing::Values(0, 1, 2));
