@@ -113,7 +113,10 @@ bool IPAddressEdit::eventFilter(QObject* watched, QEvent* event)
     const bool atEnd = field->cursorPosition() == field->text().size() && !field->hasSelectedText();
 
     if (key->text() == QStringLiteral(".")) {
-        if (index < 3 && !field->text().isEmpty())
+        // Only after digits typed into this field: a '.' right after the
+        // third digit moved on (the next field is then selected) is not
+        // taken as a second move.
+        if (index < 3 && !field->text().isEmpty() && atEnd)
             focusField(index + 1, true);
         return true;
     }
