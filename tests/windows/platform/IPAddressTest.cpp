@@ -111,3 +111,13 @@ TEST_F(AddressControl, SetAddressReplacesAllFourFields)
     expectFields({"0", "0", "0", "0"});
     EXPECT_EQ(read(), std::make_pair(4, Bytes{0, 0, 0, 0}));
 }
+
+TEST_F(AddressControl, TypingOverAProposedAddressReplacesItFieldByField)
+{
+    dialog.address.SetAddress(192, 168, 1, 1);
+    edit->field(0)->selectAll(); // as when the control is tabbed into
+    // "127" fills the first field and moves on with the next one selected;
+    // the '.' that follows must not move on a second time.
+    typeText(QStringLiteral("127.1.1.10"));
+    expectFields({"127", "1", "1", "10"});
+}
