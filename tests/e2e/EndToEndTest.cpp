@@ -63,6 +63,7 @@ protected:
         // As main() does after the application has returned.
         ReleaseOperationState();
         ftp_test_seams::SetPortOverride(std::nullopt);
+        ftp_test_seams::SetSessionOpenFailure(false);
     }
 
     // Starts the unit stand-in with these options on the unit's address.
@@ -121,6 +122,8 @@ protected:
 
     // Runs the program as start-up runs it.
     void runProgram() { EXPECT_EQ(theApp.InitInstance(), FALSE); }
+
+    bool runCancelledUpload(bool sessionsFail);
 
     bool hasRecord(const std::string& kind) const
     {
@@ -234,7 +237,9 @@ TEST_F(EndToEnd, FailedUploadLeavesTheMenuForARetry)
     EXPECT_EQ(unit->commands("STOR").size(), 2u);
 }
 
-TEST_F(EndToEnd, CancelDuringAStalledTransferStopsItAndEndsTheProgram)
+// Starts an upload that stalls after 1 MiB and presses Cancel once it has.
+// Returns whether the window vanished at the click, before any message.
+bool EndToEnd::runCancelledUpload(bool sessionsFail)
 {
     UnitStandIn::Options options;
     options.stallStorAfter = 1024 * 1024;
@@ -250,18 +255,52 @@ TEST_F(EndToEnd, CancelDuringAStalledTransferStopsItAndEndsTheProgram)
         "transfer stalled",
         [this] { return progressButton("ｱｯﾌﾟﾛｰﾄﾞ中") != nullptr && hasRecord("stalled"); },
         [&] {
+            ftp_test_seams::SetSessionOpenFailure(sessionsFail);
             QWidget* window = visibleWindowTitled(QStringLiteral("ｱｯﾌﾟﾛｰﾄﾞ中"));
             QTest::mouseClick(progressButton("ｱｯﾌﾟﾛｰﾄﾞ中"), Qt::LeftButton);
             hiddenAtOnce = !window->isVisible() && boxes.shown().size() == 1;
         });
     runProgram();
+    return hiddenAtOnce;
+}
 
-    EXPECT_TRUE(hiddenAtOnce);
+TEST_F(EndToEnd, CancelDuringAStalledTransferStopsItAndEndsTheProgram)
+{
+    EXPECT_TRUE(runCancelledUpload(false));
     EXPECT_EQ(boxes.texts(), (std::vector<std::string>{kConfirmUpload, kUploadCancelled}));
     EXPECT_EQ(g_nStatus.load(), STATUS_CANCELLED);
     ASSERT_NE(g_pWorkerThread, nullptr);
     EXPECT_TRUE(g_pWorkerThread->WaitForEnd(10s)); // stopped, not waited for by the window
     EXPECT_EQ(g_nStatus.load(), STATUS_CANCELLED); // and it stored nothing afterwards
+    for (const ReceivedFile& file : unit->receivedFiles())
+        EXPECT_FALSE(file.complete);
+}
+
+TEST_F(EndToEnd, CancelGoesOnWhenNoFreshSessionCanBeOpened)
+{
+    EXPECT_TRUE(runCancelledUpload(true));
+    EXPECT_EQ(boxes.texts(), (std::vector<std::string>{kConfirmUpload, kUploadCancelled}));
+}
+
+TEST_F(EndToEnd, UploadSucceedsEvenWhenNoFreshSessionCanBeOpenedAfterwards)
+{
+    ftp_test_seams::SetPortOverride(unit->port());
+    writeSettings("[KELVOR]\nDEFAULTIP=127.1.1.10\nPATH=/prog/\nFILENAME=KELVOR.BIN\n");
+    writeProgramFile();
+
+    Script script;
+    startAndLogIn(script);
+    script.when(
+        "menu", [] { return activeModalTemplate() == IDD_SUBMENU && isActive(g_dlgSubMenu); },
+        [] {
+            // The login has its connection; from now on every session open fails.
+            ftp_test_seams::SetSessionOpenFailure(true);
+            clickButton(g_dlgSubMenu, IDC_UPLOAD);
+        });
+    runProgram();
+
+    EXPECT_EQ(boxes.texts(), (std::vector<std::string>{kConfirmUpload, kUploadDone}));
+    EXPECT_TRUE(fs::exists(unit->root() / "prog" / "KELVOR.BIN"));
 }
 
 TEST_F(EndToEnd, EscapeHidesTheUploadWindowAndTheOutcomeStillComes)
