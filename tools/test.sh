@@ -3,16 +3,23 @@
 # network namespace with only loopback up: they reach their own FTP servers
 # on 127.0.0.0/8 and nothing else.
 #
-#   tools/test.sh                 Debug build (build/debug)
-#   KELVOR_PRESET=asan tools/test.sh   any preset of CMakePresets.json
+# Every test runs three times: in a Debug build, under AddressSanitizer with
+# UndefinedBehaviorSanitizer (memory errors and leaks), and under
+# ThreadSanitizer (the worker threads and their stop).
+#
+#   tools/test.sh                          debug, asan and tsan (build/<preset>)
+#   KELVOR_PRESETS=debug tools/test.sh     only the presets named
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-preset=${KELVOR_PRESET:-debug}
+presets=${KELVOR_PRESETS:-debug asan tsan}
 
 tools/install-deps.sh
 tools/setup-test-peers.sh
 
-cmake --preset "$preset"
-cmake --build --preset "$preset"
-tools/isolated.sh ctest --preset "$preset" --output-on-failure
+for preset in $presets; do
+    echo "=== $preset"
+    cmake --preset "$preset"
+    cmake --build --preset "$preset"
+    tools/isolated.sh ctest --preset "$preset" --output-on-failure
+done
