@@ -83,6 +83,8 @@ int MessageBox(CWnd* owner, const std::string& text, const std::string& caption,
     // Modal to its owner only, the way the owner's own modal dialogs are.
     box.setWindowModality(Qt::NonModal);
     const bool disableOwner = ownerWindow != nullptr && ownerWindow->isEnabled();
+    // Disabling moves the focus out of the owner; it comes back afterwards.
+    const QPointer<QWidget> ownerFocus = disableOwner ? ownerWindow->focusWidget() : nullptr;
     if (disableOwner)
         ownerWindow->setEnabled(false);
     if (ownerWindow != nullptr) {
@@ -102,6 +104,8 @@ int MessageBox(CWnd* owner, const std::string& text, const std::string& caption,
 
     if (disableOwner) {
         ownerWindow->setEnabled(true);
+        if (ownerFocus != nullptr && ownerFocus->isEnabled() && ownerFocus->isVisible())
+            ownerFocus->setFocus(Qt::OtherFocusReason);
         if (ownerWindow->isVisible())
             ownerWindow->activateWindow();
     }

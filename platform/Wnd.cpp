@@ -62,7 +62,17 @@ BOOL CWnd::EnableWindow(BOOL bEnable)
     if (!m_widget)
         return FALSE;
     const BOOL wasDisabled = m_widget->isEnabled() ? FALSE : TRUE;
+    if (!bEnable && !wasDisabled && m_widget->isWindow()) {
+        // Disabling moves the focus out of the window; the window gets it
+        // back where it was once it is enabled again.
+        m_focusWhileDisabled = m_widget->focusWidget();
+    }
     m_widget->setEnabled(bEnable != FALSE);
+    if (bEnable && wasDisabled && m_focusWhileDisabled) {
+        if (m_focusWhileDisabled->isEnabled() && m_focusWhileDisabled->isVisible())
+            m_focusWhileDisabled->setFocus(Qt::OtherFocusReason);
+        m_focusWhileDisabled.clear();
+    }
     return wasDisabled;
 }
 

@@ -102,6 +102,7 @@ private:
     void dispatch(const Message& message);
 
     QPointer<QWidget> m_widget;
+    QPointer<QWidget> m_focusWhileDisabled;
     bool m_ownsWidget = false;
     std::map<UINT_PTR, std::unique_ptr<QTimer>> m_timers;
 };

@@ -206,6 +206,9 @@ TEST_F(SubMenu, DeleteNeedsNoFileNameAndListsTheBarePath)
         EXPECT_NE(progressWindow("削除中"), nullptr);
         EXPECT_FALSE(g_dlgSubMenu.IsWindowEnabled());
         EXPECT_TRUE(waitFor([] { return g_dlgSubMenu.IsWindowEnabled(); }));
+        // The menu comes back with the focus where it was.
+        EXPECT_TRUE(waitFor(
+            [] { return QApplication::focusWidget() == controlOf(g_dlgSubMenu, IDC_DELETE); }));
     });
     EXPECT_EQ(g_szRemotePath, "/prog/");
     EXPECT_EQ(g_szLocalPath, folder.path().string());
