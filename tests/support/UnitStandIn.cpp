@@ -57,9 +57,13 @@ UnitStandIn::UnitStandIn(Options options) : m_options(std::move(options))
     if (m_options.refuseLogin)
         args.push_back("--refuse-login");
     for (const Refusal& refusal : m_options.refusals) {
-        std::string refusalArgument = refusal.command + ":" + std::to_string(refusal.code);
-        if (refusal.times)
-            refusalArgument += ":" + std::to_string(*refusal.times);
+        std::string refusalArgument = refusal.command;
+        refusalArgument += ':';
+        refusalArgument += std::to_string(refusal.code);
+        if (refusal.times) {
+            refusalArgument += ':';
+            refusalArgument += std::to_string(*refusal.times);
+        }
         args.insert(args.end(), {"--refuse", refusalArgument});
     }
     for (const std::string& command : m_options.neverAnswer)
