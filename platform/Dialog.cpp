@@ -4,6 +4,7 @@
 #include "platform/DialogBuilder.h"
 #include "platform/DialogWindow.h"
 #include "platform/WinApp.h"
+#include "platform/WindowPlacement.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -379,28 +380,10 @@ void CDialog::centreOnFirstShow()
         return;
     m_bCentred = true;
 
-    QWidget* window = widget();
     QWidget* ownerWindow = m_pOwner != nullptr && m_pOwner->widget() != nullptr
                                ? m_pOwner->widget()->window()
                                : nullptr;
-    QScreen* screen = ownerWindow != nullptr ? ownerWindow->screen() : window->screen();
-    if (screen == nullptr)
-        screen = QGuiApplication::primaryScreen();
-    const QRect area = screen != nullptr ? screen->availableGeometry() : QRect();
-    // Frames included on both sides: move() places the frame.
-    const QRect reference =
-        ownerWindow != nullptr && ownerWindow->isVisible() ? ownerWindow->frameGeometry() : area;
-
-    const QSize size = window->frameGeometry().size();
-    QPoint topLeft(reference.center().x() - size.width() / 2,
-                   reference.center().y() - size.height() / 2);
-    if (area.isValid()) {
-        topLeft.setX(std::clamp(topLeft.x(), area.left(),
-                                std::max(area.left(), area.right() + 1 - size.width())));
-        topLeft.setY(std::clamp(topLeft.y(), area.top(),
-                                std::max(area.top(), area.bottom() + 1 - size.height())));
-    }
-    window->move(topLeft);
+    centreWindow(widget(), ownerWindow);
 }
 
 void CDialog::onEnterKey()

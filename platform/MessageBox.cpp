@@ -1,5 +1,6 @@
 #include "platform/MessageBox.h"
 
+#include "platform/WindowPlacement.h"
 #include "platform/Wnd.h"
 
 #include <QEventLoop>
@@ -31,24 +32,6 @@ QMessageBox::Icon iconFor(UINT type)
     default:
         return QMessageBox::NoIcon;
     }
-}
-
-void centreOver(QWidget* box, QWidget* owner)
-{
-    QScreen* screen = owner != nullptr ? owner->screen() : QGuiApplication::primaryScreen();
-    const QRect area = screen != nullptr ? screen->availableGeometry() : QRect();
-    // Frames included on both sides: move() places the frame.
-    const QRect reference = owner != nullptr ? owner->frameGeometry() : area;
-    const QSize size = box->frameGeometry().size();
-    QPoint topLeft(reference.center().x() - size.width() / 2,
-                   reference.center().y() - size.height() / 2);
-    if (area.isValid()) {
-        topLeft.setX(std::clamp(topLeft.x(), area.left(),
-                                std::max(area.left(), area.right() + 1 - size.width())));
-        topLeft.setY(std::clamp(topLeft.y(), area.top(),
-                                std::max(area.top(), area.bottom() + 1 - size.height())));
-    }
-    box->move(topLeft);
 }
 
 } // namespace
@@ -96,7 +79,7 @@ int MessageBox(CWnd* owner, const std::string& text, const std::string& caption,
     QEventLoop loop;
     QObject::connect(&box, &QMessageBox::finished, &loop, &QEventLoop::quit);
     box.show();
-    centreOver(&box, ownerWindow != nullptr && ownerWindow->isVisible() ? ownerWindow : nullptr);
+    centreWindow(&box, ownerWindow);
     box.raise();
     box.activateWindow();
     if (box.isVisible())

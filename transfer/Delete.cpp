@@ -56,22 +56,18 @@ void CDelete::OnTimer(UINT_PTR nIDEvent)
 
     switch (g_nStatus.load()) {
     case STATUS_FAILED:
-        KillTimer(kTimerId);
-        MessageBox("プログラムの削除に失敗しました。\n電源を切る前に、もう一度プログラム\n"
-                   "アップロードをしてください。",
-                   "ｴﾗｰﾒｯｾｰｼﾞ", MB_OK | MB_ICONSTOP);
-        DestroyWindow();
-        ::EnableWindow(g_hMenuWnd, TRUE);
-        ::SetActiveWindow(g_hMenuWnd);
+        ReportOutcome(*this, kTimerId,
+                      {"プログラムの削除に失敗しました。\n電源を切る前に、もう一度プログラム\n"
+                       "アップロードをしてください。",
+                       "ｴﾗｰﾒｯｾｰｼﾞ", MB_OK | MB_ICONSTOP, /*destroyWindow=*/true,
+                       /*giveBackMenu=*/true, /*endMenu=*/false});
         break;
     case STATUS_DONE:
-        KillTimer(kTimerId);
-        MessageBox("プログラムの削除が終了しました。\n電源を切る前に、もう一度プログラム\n"
-                   "アップロードをしてください。",
-                   "ﾒｯｾｰｼﾞ", MB_OK | MB_ICONINFORMATION);
-        DestroyWindow();
-        ::EnableWindow(g_hMenuWnd, TRUE);
-        ::SetActiveWindow(g_hMenuWnd);
+        ReportOutcome(*this, kTimerId,
+                      {"プログラムの削除が終了しました。\n電源を切る前に、もう一度プログラム\n"
+                       "アップロードをしてください。",
+                       "ﾒｯｾｰｼﾞ", MB_OK | MB_ICONINFORMATION, /*destroyWindow=*/true,
+                       /*giveBackMenu=*/true, /*endMenu=*/false});
         break;
     default:
         break; // still running; a cancelled status means nothing here

@@ -1,7 +1,6 @@
 #include "transfer/Upload.h"
 
 #include "connection/Ftp.h"
-#include "connection/IPAdd.h"
 #include "res/resource.h"
 #include "transfer/OperationState.h"
 
@@ -68,28 +67,24 @@ void CUpload::OnTimer(UINT_PTR nIDEvent)
 
     switch (g_nStatus.load()) {
     case STATUS_FAILED:
-        KillTimer(kTimerId);
-        MessageBox("アップロードに失敗しました。", "ｴﾗｰﾒｯｾｰｼﾞ", MB_OK | MB_ICONSTOP);
-        DestroyWindow();
-        ::EnableWindow(g_hMenuWnd, TRUE);
-        ::SetActiveWindow(g_hMenuWnd);
+        ReportOutcome(*this, kTimerId,
+                      {"アップロードに失敗しました。", "ｴﾗｰﾒｯｾｰｼﾞ", MB_OK | MB_ICONSTOP,
+                       /*destroyWindow=*/true, /*giveBackMenu=*/true, /*endMenu=*/false});
         break;
     case STATUS_DONE:
-        KillTimer(kTimerId);
-        MessageBox("アップロードが終了しました。\n\nＫＥＬＶＯＲの電源を入れなおしてください。\n"
-                   "システムが動作するまでに時間がかかります。\nしばらくお待ちください。",
-                   "ﾒｯｾｰｼﾞ", MB_OK | MB_ICONINFORMATION);
-        DestroyWindow();
-        ::EnableWindow(g_hMenuWnd, TRUE);
-        ::SetActiveWindow(g_hMenuWnd);
-        g_dlgSubMenu.EndDialog(0);
+        ReportOutcome(
+            *this, kTimerId,
+            {"アップロードが終了しました。\n\nＫＥＬＶＯＲの電源を入れなおしてください。\n"
+             "システムが動作するまでに時間がかかります。\nしばらくお待ちください。",
+             "ﾒｯｾｰｼﾞ", MB_OK | MB_ICONINFORMATION, /*destroyWindow=*/true,
+             /*giveBackMenu=*/true, /*endMenu=*/true});
         break;
     case STATUS_CANCELLED:
-        KillTimer(kTimerId);
-        MessageBox("アップロードを中止しました。\n電源を切る前に、もう一度プログラム\n"
-                   "アップロードをしてください。",
-                   "ﾒｯｾｰｼﾞ", MB_OK | MB_ICONINFORMATION);
-        g_dlgSubMenu.EndDialog(0);
+        ReportOutcome(*this, kTimerId,
+                      {"アップロードを中止しました。\n電源を切る前に、もう一度プログラム\n"
+                       "アップロードをしてください。",
+                       "ﾒｯｾｰｼﾞ", MB_OK | MB_ICONINFORMATION, /*destroyWindow=*/false,
+                       /*giveBackMenu=*/false, /*endMenu=*/true});
         break;
     default:
         break; // still running

@@ -47,6 +47,25 @@ QString shownAddress()
     return fields.join(QLatin1Char('.'));
 }
 
+// In the connection dialog, with the keyboard only: the unit's address over
+// whatever is proposed, then login name and password, then Enter. Never
+// presses Connect with any other address.
+void typeAddressAndLogIn()
+{
+    pressKey(Qt::Key_Backtab); // from the login name to the address, the last tab stop
+    typeText(QString::fromLatin1(kUnitAddress));
+    if (shownAddress() != QString::fromLatin1(kUnitAddress)) {
+        ADD_FAILURE() << "typed address reads " << shownAddress().toStdString();
+        g_dlgIPAdd.EndDialog(IDCANCEL);
+        return;
+    }
+    pressKey(Qt::Key_Tab);
+    typeText(QStringLiteral("kelvor"));
+    pressKey(Qt::Key_Tab);
+    typeText(QStringLiteral("kelvor"));
+    pressKey(Qt::Key_Return);
+}
+
 QPushButton* progressButton(const char* caption)
 {
     QWidget* window = visibleWindowTitled(QString::fromUtf8(caption));
@@ -160,18 +179,7 @@ TEST_F(EndToEnd, UploadSendsTheFileByteForByteAndEndsTheProgram)
     script.whenActive("main window", IDD_RT_UT_DIALOG, [] { pressKey(Qt::Key_Return); });
     script.whenActive("connection dialog", IDD_IPADD, [] {
         EXPECT_EQ(shownAddress(), QStringLiteral("192.168.1.1"));
-        pressKey(Qt::Key_Backtab); // the address field is the last tab stop
-        typeText(QString::fromLatin1(kUnitAddress));
-        if (shownAddress() != QString::fromLatin1(kUnitAddress)) {
-            ADD_FAILURE() << "typed address reads " << shownAddress().toStdString();
-            g_dlgIPAdd.EndDialog(IDCANCEL);
-            return;
-        }
-        pressKey(Qt::Key_Tab);
-        typeText(QStringLiteral("kelvor"));
-        pressKey(Qt::Key_Tab);
-        typeText(QStringLiteral("kelvor"));
-        pressKey(Qt::Key_Return);
+        typeAddressAndLogIn();
     });
     script.whenActive("menu", IDD_SUBMENU,
                       [] { pressKey(Qt::Key_Return); }); // Upload has the focus
@@ -477,19 +485,7 @@ TEST_F(EndToEnd, MissingSettingsFileIsReportedAndTheMenuStays)
     // The address comes from nowhere else: type it.
     Script script;
     script.whenActive("main window", IDD_RT_UT_DIALOG, [] { pressKey(Qt::Key_Return); });
-    script.whenActive("connection dialog", IDD_IPADD, [] {
-        pressKey(Qt::Key_Backtab);
-        typeText(QString::fromLatin1(kUnitAddress));
-        if (shownAddress() != QString::fromLatin1(kUnitAddress)) {
-            g_dlgIPAdd.EndDialog(IDCANCEL);
-            return;
-        }
-        pressKey(Qt::Key_Tab);
-        typeText(QStringLiteral("kelvor"));
-        pressKey(Qt::Key_Tab);
-        typeText(QStringLiteral("kelvor"));
-        pressKey(Qt::Key_Return);
-    });
+    script.whenActive("connection dialog", IDD_IPADD, [] { typeAddressAndLogIn(); });
     whenMenuReady(script, "menu", IDC_UPLOAD);
     whenMenuReady(script, "menu still there", IDC_DELETE);
     whenMenuReady(script, "menu still there again", IDCANCEL);

@@ -14,20 +14,8 @@ namespace {
 using namespace std::chrono_literals;
 using namespace std::string_literals;
 
-class ConnectToPeer : public ::testing::TestWithParam<PeerKind>
-{
-protected:
-    void SetUp() override
-    {
-        if (GetParam() == PeerKind::Vsftpd) {
-            if (auto why = Vsftpd::unavailableReason())
-                GTEST_SKIP() << *why;
-        }
-        peer = std::make_unique<Peer>(GetParam());
-    }
-    SeamReset seams;
-    std::unique_ptr<Peer> peer;
-};
+class ConnectToPeer : public PeerTest
+{};
 
 TEST_P(ConnectToPeer, GoodLoginGivesALoggedInConnection)
 {

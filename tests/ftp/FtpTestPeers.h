@@ -89,6 +89,24 @@ private:
     std::unique_ptr<Vsftpd> m_vsftpd;
 };
 
+// A test run against each peer in turn; skipped, with the reason, where
+// vsftpd cannot run here.
+class PeerTest : public ::testing::TestWithParam<PeerKind>
+{
+protected:
+    void SetUp() override
+    {
+        if (GetParam() == PeerKind::Vsftpd) {
+            if (auto why = Vsftpd::unavailableReason())
+                GTEST_SKIP() << *why;
+        }
+        peer = std::make_unique<Peer>(GetParam());
+    }
+
+    SeamReset seams;
+    std::unique_ptr<Peer> peer;
+};
+
 // Waits up to bound for condition to hold, looking every 10 ms; whether it
 // came to hold.
 template <class Condition>

@@ -9,20 +9,15 @@ namespace {
 
 using namespace std::string_literals;
 
-class RemoveOnPeer : public ::testing::TestWithParam<PeerKind>
+class RemoveOnPeer : public PeerTest
 {
 protected:
     void SetUp() override
     {
-        if (GetParam() == PeerKind::Vsftpd) {
-            if (auto why = Vsftpd::unavailableReason())
-                GTEST_SKIP() << *why;
-        }
-        peer = std::make_unique<Peer>(GetParam());
-        connection = connectTo(*peer);
+        PeerTest::SetUp();
+        if (!IsSkipped())
+            connection = connectTo(*peer);
     }
-    SeamReset seams;
-    std::unique_ptr<Peer> peer;
     std::unique_ptr<CFtpConnection> connection;
 };
 
