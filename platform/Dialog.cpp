@@ -124,7 +124,7 @@ const MessageMap* CDialog::GetMessageMap() const
     return &map;
 }
 
-bool CDialog::createWindow(CWnd* owner)
+void CDialog::createWindow(CWnd* owner)
 {
     m_pOwner = owner != this ? owner : nullptr;
     m_bCentred = false;
@@ -161,7 +161,6 @@ bool CDialog::createWindow(CWnd* owner)
         ownerWindow->winId();
         window->windowHandle()->setTransientParent(ownerWindow->windowHandle());
     }
-    return true;
 }
 
 int CDialog::DoModal()

@@ -66,7 +66,7 @@ private:
     friend class CDataExchange;
     struct Control;
 
-    bool createWindow(CWnd* owner);
+    void createWindow(CWnd* owner);
     void centreOnFirstShow();
     void setInitialFocus();
     void releaseOwner();
