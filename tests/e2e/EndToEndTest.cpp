@@ -1,12 +1,13 @@
 // The whole program in one process, driven through its windows with the
-// keyboard and the mouse, against the unit stand-in on 127.1.1.10: main
-// window, Start, login, operations menu, upload or delete, outcome, end.
+// keyboard and the mouse, against the unit stand-in on port 21 of a loopback
+// address of its own: main window, Start, login, operations menu, upload or
+// delete, outcome, end.
 
 #include "app/RT_UT.h"
 #include "app/RT_UTDlg.h"
-#include "connection/FtpTestSeams.h"
 #include "platform/IPAddressEdit.h"
 #include "res/resource.h"
+#include "tests/support/FileLimit.h"
 #include "tests/support/TestFiles.h"
 #include "tests/support/UnitStandIn.h"
 #include "tests/windows/WindowTest.h"
@@ -19,13 +20,13 @@
 #include <QTest>
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <optional>
 
 using namespace kelvor::test;
 namespace fs = std::filesystem;
 
 namespace {
 
-const char* const kUnitAddress = "127.1.1.10";
 const std::string kConfirmUpload = "アップロードを開始します。\nよろしいですか？";
 const std::string kConfirmDelete = "プログラムを削除します。\nよろしいですか？";
 const std::string kUploadDone =
@@ -50,11 +51,11 @@ QString shownAddress()
 // In the connection dialog, with the keyboard only: the unit's address over
 // whatever is proposed, then login name and password, then Enter. Never
 // presses Connect with any other address.
-void typeAddressAndLogIn()
+void typeAddressAndLogIn(const std::string& unitAddress)
 {
     pressKey(Qt::Key_Backtab); // from the login name to the address, the last tab stop
-    typeText(QString::fromLatin1(kUnitAddress));
-    if (shownAddress() != QString::fromLatin1(kUnitAddress)) {
+    typeText(QString::fromStdString(unitAddress));
+    if (shownAddress() != QString::fromStdString(unitAddress)) {
         ADD_FAILURE() << "typed address reads " << shownAddress().toStdString();
         g_dlgIPAdd.EndDialog(IDCANCEL);
         return;
@@ -81,20 +82,23 @@ protected:
     {
         // As main() does after the application has returned.
         ReleaseOperationState();
-        ftp_test_seams::SetPortOverride(std::nullopt);
-        ftp_test_seams::SetSessionOpenFailure(false);
     }
 
-    // Starts the unit stand-in with these options on the unit's address.
+    // Starts the unit stand-in with these options, in place of the one
+    // with none.
     void startUnit(UnitStandIn::Options options = {})
     {
-        options.address = kUnitAddress;
         unit = std::make_unique<UnitStandIn>(options);
-        ftp_test_seams::SetPortOverride(unit->port());
         fs::create_directories(unit->root() / "prog");
     }
 
     void writeSettings(const std::string& ini) { folder.write("KELVOR.INI", ini); }
+
+    // KELVOR.INI proposing the unit's address, then these lines.
+    void writeSettingsForTheUnit(const std::string& lines)
+    {
+        writeSettings("[KELVOR]\nDEFAULTIP=" + unit->address() + "\n" + lines);
+    }
 
     // The program file: a few MiB of a fixed pattern.
     fs::path writeProgramFile(const std::string& name = "KELVOR.BIN",
@@ -111,8 +115,8 @@ protected:
     void startAndLogIn(Script& script, const std::string& password = "kelvor")
     {
         script.whenActive("main window", IDD_RT_UT_DIALOG, [] { pressKey(Qt::Key_Return); });
-        script.whenActive("connection dialog", IDD_IPADD, [password] {
-            if (shownAddress() != QString::fromLatin1(kUnitAddress)) {
+        script.whenActive("connection dialog", IDD_IPADD, [password, address = unit->address()] {
+            if (shownAddress() != QString::fromStdString(address)) {
                 ADD_FAILURE() << "proposed " << shownAddress().toStdString();
                 g_dlgIPAdd.EndDialog(IDCANCEL);
                 return;
@@ -153,40 +157,31 @@ protected:
         return false;
     }
 
-    std::unique_ptr<UnitStandIn> unit = std::make_unique<UnitStandIn>(unitOptions());
+    std::unique_ptr<UnitStandIn> unit = std::make_unique<UnitStandIn>();
     WorkingFolder folder;
     MessageBoxRecorder boxes;
-
-private:
-    static UnitStandIn::Options unitOptions()
-    {
-        UnitStandIn::Options options;
-        options.address = kUnitAddress;
-        return options;
-    }
 };
 
 } // namespace
 
 TEST_F(EndToEnd, UploadSendsTheFileByteForByteAndEndsTheProgram)
 {
-    ftp_test_seams::SetPortOverride(unit->port());
     // No DEFAULTIP: the operator types the unit's address over the proposal.
     writeSettings("[KELVOR]\nPATH=/prog/\nFILENAME=KELVOR.BIN\n");
     const fs::path program = writeProgramFile();
 
     Script script;
     script.whenActive("main window", IDD_RT_UT_DIALOG, [] { pressKey(Qt::Key_Return); });
-    script.whenActive("connection dialog", IDD_IPADD, [] {
+    script.whenActive("connection dialog", IDD_IPADD, [this] {
         EXPECT_EQ(shownAddress(), QStringLiteral("192.168.1.1"));
-        typeAddressAndLogIn();
+        typeAddressAndLogIn(unit->address());
     });
     script.whenActive("menu", IDD_SUBMENU,
                       [] { pressKey(Qt::Key_Return); }); // Upload has the focus
     runProgram();
 
     EXPECT_EQ(boxes.texts(), (std::vector<std::string>{kConfirmUpload, kUploadDone}));
-    EXPECT_EQ(g_strDeviceAddress, kUnitAddress);
+    EXPECT_EQ(g_strDeviceAddress, unit->address());
     const fs::path stored = unit->root() / "prog" / "KELVOR.BIN";
     ASSERT_TRUE(fs::exists(stored));
     EXPECT_EQ(sha256OfFile(stored), sha256OfFile(program));
@@ -202,8 +197,7 @@ TEST_F(EndToEnd, UploadSendsTheFileByteForByteAndEndsTheProgram)
 
 TEST_F(EndToEnd, RefusedLoginThenGoodOneThenUpload)
 {
-    ftp_test_seams::SetPortOverride(unit->port());
-    writeSettings("[KELVOR]\nDEFAULTIP=127.1.1.10\nPATH=/prog/\nFILENAME=KELVOR.BIN\n");
+    writeSettingsForTheUnit("PATH=/prog/\nFILENAME=KELVOR.BIN\n");
     writeProgramFile();
 
     Script script;
@@ -229,7 +223,7 @@ TEST_F(EndToEnd, FailedUploadLeavesTheMenuForARetry)
     UnitStandIn::Options options;
     options.refusals.push_back({"STOR", 553, 1});
     startUnit(options);
-    writeSettings("[KELVOR]\nDEFAULTIP=127.1.1.10\nPATH=/prog/\nFILENAME=KELVOR.BIN\n");
+    writeSettingsForTheUnit("PATH=/prog/\nFILENAME=KELVOR.BIN\n");
     const fs::path program = writeProgramFile();
 
     Script script;
@@ -252,7 +246,7 @@ bool EndToEnd::runCancelledUpload(bool sessionsFail)
     UnitStandIn::Options options;
     options.stallStorAfter = 1024 * 1024;
     startUnit(options);
-    writeSettings("[KELVOR]\nDEFAULTIP=127.1.1.10\nPATH=/prog/\nFILENAME=KELVOR.BIN\n");
+    writeSettingsForTheUnit("PATH=/prog/\nFILENAME=KELVOR.BIN\n");
     writeProgramFile("KELVOR.BIN", 16 * 1024 * 1024);
 
     bool hiddenAtOnce = false;
@@ -263,9 +257,15 @@ bool EndToEnd::runCancelledUpload(bool sessionsFail)
         "transfer stalled",
         [this] { return progressButton("ｱｯﾌﾟﾛｰﾄﾞ中") != nullptr && hasRecord("stalled"); },
         [&] {
-            ftp_test_seams::SetSessionOpenFailure(sessionsFail);
             QWidget* window = visibleWindowTitled(QStringLiteral("ｱｯﾌﾟﾛｰﾄﾞ中"));
-            QTest::mouseClick(progressButton("ｱｯﾌﾟﾛｰﾄﾞ中"), Qt::LeftButton);
+            QPushButton* cancel = progressButton("ｱｯﾌﾟﾛｰﾄﾞ中");
+            {
+                // The click's fresh session cannot be opened.
+                std::optional<NoMoreOpenFiles> noFiles;
+                if (sessionsFail)
+                    noFiles.emplace();
+                QTest::mouseClick(cancel, Qt::LeftButton);
+            }
             hiddenAtOnce = !window->isVisible() && boxes.shown().size() == 1;
         });
     runProgram();
@@ -292,20 +292,31 @@ TEST_F(EndToEnd, CancelGoesOnWhenNoFreshSessionCanBeOpened)
 
 TEST_F(EndToEnd, UploadSucceedsEvenWhenNoFreshSessionCanBeOpenedAfterwards)
 {
-    ftp_test_seams::SetPortOverride(unit->port());
-    writeSettings("[KELVOR]\nDEFAULTIP=127.1.1.10\nPATH=/prog/\nFILENAME=KELVOR.BIN\n");
+    UnitStandIn::Options options;
+    options.hold226 = true;
+    startUnit(options);
+    writeSettingsForTheUnit("PATH=/prog/\nFILENAME=KELVOR.BIN\n");
     writeProgramFile();
 
+    // From the moment the unit has the file until the worker has stored its
+    // outcome, the process may open no more files: the final reply comes
+    // on the open control connection, the fresh session after it cannot
+    // be opened.
+    std::optional<NoMoreOpenFiles> noFiles;
     Script script;
     startAndLogIn(script);
+    whenMenuReady(script, "menu", IDC_UPLOAD);
     script.when(
-        "menu", [] { return activeModalTemplate() == IDD_SUBMENU && isActive(g_dlgSubMenu); },
-        [] {
-            // The login has its connection; from now on every session open fails.
-            ftp_test_seams::SetSessionOpenFailure(true);
-            clickButton(g_dlgSubMenu, IDC_UPLOAD);
+        "file received, final reply held", [this] { return hasRecord("received"); },
+        [&] {
+            noFiles.emplace();
+            unit->release226();
         });
+    script.when(
+        "outcome stored", [] { return g_nStatus.load() != STATUS_RUNNING; },
+        [&] { noFiles.reset(); });
     runProgram();
+    noFiles.reset();
 
     EXPECT_EQ(boxes.texts(), (std::vector<std::string>{kConfirmUpload, kUploadDone}));
     EXPECT_TRUE(fs::exists(unit->root() / "prog" / "KELVOR.BIN"));
@@ -316,7 +327,7 @@ TEST_F(EndToEnd, EscapeHidesTheUploadWindowAndTheOutcomeStillComes)
     UnitStandIn::Options options;
     options.late226Seconds = 2.0; // keeps the upload going for a while
     startUnit(options);
-    writeSettings("[KELVOR]\nDEFAULTIP=127.1.1.10\nPATH=/prog/\nFILENAME=KELVOR.BIN\n");
+    writeSettingsForTheUnit("PATH=/prog/\nFILENAME=KELVOR.BIN\n");
     writeProgramFile();
 
     Script script;
@@ -375,7 +386,7 @@ TEST_P(EndToEndDelete, ExaminesTheFirstThreeEntriesAndReportsThenTheMenuGoesOn)
             writeFile(unit->root() / "prog" / name, "a file");
     }
     // No FILENAME: the delete does not need it.
-    writeSettings(std::string("[KELVOR]\nDEFAULTIP=127.1.1.10\nPATH=") + c.path + "\n");
+    writeSettingsForTheUnit(std::string("PATH=") + c.path + "\n");
 
     Script script;
     startAndLogIn(script);
@@ -464,7 +475,7 @@ TEST_F(EndToEnd, AfterADeleteAnUploadFollowsAtOnce)
     options.dotEntries = true;
     startUnit(options);
     writeFile(unit->root() / "prog" / "KELVOR.BIN", "old program");
-    writeSettings("[KELVOR]\nDEFAULTIP=127.1.1.10\nPATH=/prog/\nFILENAME=KELVOR.BIN\n");
+    writeSettingsForTheUnit("PATH=/prog/\nFILENAME=KELVOR.BIN\n");
     const fs::path program = writeProgramFile();
 
     Script script;
@@ -481,11 +492,11 @@ TEST_F(EndToEnd, AfterADeleteAnUploadFollowsAtOnce)
 
 TEST_F(EndToEnd, MissingSettingsFileIsReportedAndTheMenuStays)
 {
-    ftp_test_seams::SetPortOverride(unit->port());
     // The address comes from nowhere else: type it.
     Script script;
     script.whenActive("main window", IDD_RT_UT_DIALOG, [] { pressKey(Qt::Key_Return); });
-    script.whenActive("connection dialog", IDD_IPADD, [] { typeAddressAndLogIn(); });
+    script.whenActive("connection dialog", IDD_IPADD,
+                      [this] { typeAddressAndLogIn(unit->address()); });
     whenMenuReady(script, "menu", IDC_UPLOAD);
     whenMenuReady(script, "menu still there", IDC_DELETE);
     whenMenuReady(script, "menu still there again", IDCANCEL);
@@ -499,8 +510,7 @@ TEST_F(EndToEnd, MissingSettingsFileIsReportedAndTheMenuStays)
 
 TEST_F(EndToEnd, SettingsWithoutPathUploadUnderErrorAndEmptyPathEndsTheProgram)
 {
-    ftp_test_seams::SetPortOverride(unit->port());
-    writeSettings("[KELVOR]\nDEFAULTIP=127.1.1.10\nFILENAME=KELVOR.BIN\n");
+    writeSettingsForTheUnit("FILENAME=KELVOR.BIN\n");
     writeProgramFile();
 
     Script script;
@@ -515,8 +525,7 @@ TEST_F(EndToEnd, SettingsWithoutPathUploadUnderErrorAndEmptyPathEndsTheProgram)
 
 TEST_F(EndToEnd, EmptyPathIsASettingsErrorThatEndsTheProgram)
 {
-    ftp_test_seams::SetPortOverride(unit->port());
-    writeSettings("[KELVOR]\nDEFAULTIP=127.1.1.10\nPATH=\nFILENAME=KELVOR.BIN\n");
+    writeSettingsForTheUnit("PATH=\nFILENAME=KELVOR.BIN\n");
     writeProgramFile();
 
     Script script;

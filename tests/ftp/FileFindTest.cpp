@@ -12,11 +12,6 @@ namespace {
 using namespace std::string_literals;
 using Names = std::vector<std::string>;
 
-std::unique_ptr<CFtpConnection> connectToUnit(const UnitStandIn& unit)
-{
-    return connectTo(unit.address(), unit.port(), unit.user(), unit.password());
-}
-
 UnitStandIn::Options scripted(Names names)
 {
     UnitStandIn::Options options;
@@ -45,7 +40,7 @@ Steps stepThrough(CFtpFileFind& find, int steps)
 TEST(FileFind, DotsAndOneFileGiveOneOneZeroInServerOrder)
 {
     UnitStandIn unit(scripted({".", "..", "KELVOR.bin"}));
-    auto connection = connectToUnit(unit);
+    auto connection = connectTo(unit);
     CFtpFileFind find(connection.get());
     ASSERT_EQ(find.FindFile("/prog/", INTERNET_FLAG_RELOAD), TRUE);
     EXPECT_EQ(find.GetFileName(), "");
@@ -58,7 +53,7 @@ TEST(FileFind, DotsAndOneFileGiveOneOneZeroInServerOrder)
 TEST(FileFind, PastTheEndReturnsZeroWithNoCurrentEntry)
 {
     UnitStandIn unit(scripted({"KELVOR.bin"}));
-    auto connection = connectToUnit(unit);
+    auto connection = connectTo(unit);
     CFtpFileFind find(connection.get());
     ASSERT_EQ(find.FindFile("/prog/"), TRUE);
     const Steps steps = stepThrough(find, 3);
@@ -69,7 +64,7 @@ TEST(FileFind, PastTheEndReturnsZeroWithNoCurrentEntry)
 TEST(FileFind, ServerOrderIsKeptWhateverItIs)
 {
     UnitStandIn unit(scripted({"b.bin", ".", "a.bin", "..", "..."}));
-    auto connection = connectToUnit(unit);
+    auto connection = connectTo(unit);
     CFtpFileFind find(connection.get());
     ASSERT_EQ(find.FindFile("/prog/"), TRUE);
     const Steps steps = stepThrough(find, 5);
@@ -82,7 +77,7 @@ TEST(FileFind, PrefixedNamesAreStripped)
     auto options = scripted({".", "..", "KELVOR.bin"});
     options.listingPrefix = true;
     UnitStandIn unit(options);
-    auto connection = connectToUnit(unit);
+    auto connection = connectTo(unit);
     CFtpFileFind find(connection.get());
     ASSERT_EQ(find.FindFile("/prog/"), TRUE);
     EXPECT_EQ(stepThrough(find, 3).names, (Names{".", "..", "KELVOR.bin"}));
@@ -93,7 +88,7 @@ TEST(FileFind, LfLineEndsAreAccepted)
     auto options = scripted({".", "..", "KELVOR.bin"});
     options.listingLf = true;
     UnitStandIn unit(options);
-    auto connection = connectToUnit(unit);
+    auto connection = connectTo(unit);
     CFtpFileFind find(connection.get());
     ASSERT_EQ(find.FindFile("/prog/"), TRUE);
     EXPECT_EQ(stepThrough(find, 3).names, (Names{".", "..", "KELVOR.bin"}));
@@ -102,7 +97,7 @@ TEST(FileFind, LfLineEndsAreAccepted)
 TEST(FileFind, SendsNlstWithThePathAsGiven)
 {
     UnitStandIn unit(scripted({"x"}));
-    auto connection = connectToUnit(unit);
+    auto connection = connectTo(unit);
     CFtpFileFind find(connection.get());
     ASSERT_EQ(find.FindFile("/prog dir/"), TRUE);
     const auto nlsts = unit.commands("NLST");
@@ -115,7 +110,7 @@ TEST(FileFind, SendsNlstWithThePathAsGiven)
 TEST(FileFind, EmptyListingReturnsZeroWithNothingOpen)
 {
     UnitStandIn unit(scripted({}));
-    auto connection = connectToUnit(unit);
+    auto connection = connectTo(unit);
     CFtpFileFind find(connection.get());
     EXPECT_EQ(find.FindFile("/prog/"), FALSE);
     EXPECT_EQ(find.FindNextFile(), FALSE);
@@ -127,7 +122,7 @@ TEST(FileFind, RefusedListingReturnsZeroWithNothingOpenAndKeepsTheConnection)
     UnitStandIn::Options options = scripted({"x"});
     options.refusals = {{"NLST", 550, 1}};
     UnitStandIn unit(options);
-    auto connection = connectToUnit(unit);
+    auto connection = connectTo(unit);
     CFtpFileFind find(connection.get());
     EXPECT_EQ(find.FindFile("/prog/"), FALSE);
     EXPECT_EQ(connection->LastReplyCode(), 550);
@@ -140,7 +135,7 @@ TEST(FileFind, RefusedListingReturnsZeroWithNothingOpenAndKeepsTheConnection)
 TEST(FileFind, MissingFolderOnTheStandInReturnsZero)
 {
     UnitStandIn unit;
-    auto connection = connectToUnit(unit);
+    auto connection = connectTo(unit);
     CFtpFileFind find(connection.get());
     EXPECT_EQ(find.FindFile("/no-such-folder/"), FALSE);
     EXPECT_EQ(find.GetFileName(), "");
@@ -151,7 +146,7 @@ TEST(FileFind, AFailedFindFileClosesTheEarlierListing)
     UnitStandIn::Options options = scripted({"a", "b"});
     options.listingPath = "/prog/";
     UnitStandIn unit(options);
-    auto connection = connectToUnit(unit);
+    auto connection = connectTo(unit);
     CFtpFileFind find(connection.get());
     ASSERT_EQ(find.FindFile("/prog/"), TRUE);
     ASSERT_EQ(find.FindNextFile(), TRUE);
@@ -166,7 +161,7 @@ TEST(FileFind, EveryFindFileListsAfresh)
     options.dotEntries = true;
     UnitStandIn unit(options);
     std::filesystem::create_directory(unit.root() / "prog");
-    auto connection = connectToUnit(unit);
+    auto connection = connectTo(unit);
     CFtpFileFind find(connection.get());
     ASSERT_EQ(find.FindFile("/prog/"), TRUE);
     EXPECT_EQ(stepThrough(find, 3).names, (Names{".", "..", ""}));
@@ -179,7 +174,7 @@ TEST(FileFind, EveryFindFileListsAfresh)
 TEST(FileFind, CloseEndsTheListing)
 {
     UnitStandIn unit(scripted({"a", "b"}));
-    auto connection = connectToUnit(unit);
+    auto connection = connectTo(unit);
     CFtpFileFind find(connection.get());
     ASSERT_EQ(find.FindFile("/prog/"), TRUE);
     ASSERT_EQ(find.FindNextFile(), TRUE);
@@ -198,7 +193,7 @@ TEST(FileFind, ListingStaysSteppableWhileFilesAreRemoved)
     std::filesystem::create_directory(unit.root() / "prog");
     writeFile(unit.localPath("/prog/a.bin"), "a");
     writeFile(unit.localPath("/prog/b.bin"), "b");
-    auto connection = connectToUnit(unit);
+    auto connection = connectTo(unit);
     CFtpFileFind find(connection.get());
     ASSERT_EQ(find.FindFile("/prog/"), TRUE);
     Names removed;
@@ -231,7 +226,7 @@ TEST_P(ListingInjection, ReturnsZeroAndNothingReachesTheServer)
 {
     UnitStandIn unit(scripted({"x"}));
     writeFile(unit.localPath("victim.bin"), "keep me");
-    auto connection = connectToUnit(unit);
+    auto connection = connectTo(unit);
     CFtpFileFind find(connection.get());
     EXPECT_EQ(find.FindFile(GetParam()), FALSE);
     ASSERT_EQ(find.FindFile("/marker/"), TRUE);
@@ -261,7 +256,6 @@ protected:
         peer = std::make_unique<Peer>(PeerKind::Vsftpd);
         connection = connectTo(*peer);
     }
-    SeamReset seams;
     std::unique_ptr<Peer> peer;
     std::unique_ptr<CFtpConnection> connection;
 };

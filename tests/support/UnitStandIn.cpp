@@ -1,11 +1,13 @@
 #include "tests/support/UnitStandIn.h"
 
 #include "tests/support/ChildProcess.h"
+#include "tests/support/LoopbackAddress.h"
+#include "tests/support/Poll.h"
 #include "tests/support/TestFiles.h"
 
+#include <csignal>
 #include <sstream>
 #include <stdexcept>
-#include <thread>
 
 #ifndef KELVOR_TEST_PYTHON
 #error "KELVOR_TEST_PYTHON must name the Python with pyftpdlib"
@@ -29,6 +31,18 @@ std::string number(double value)
     return text.str();
 }
 
+std::string hex(const std::string& bytes)
+{
+    static constexpr char kDigits[] = "0123456789abcdef";
+    std::string text;
+    for (const char c : bytes) {
+        const auto byte = static_cast<unsigned char>(c);
+        text += kDigits[byte >> 4];
+        text += kDigits[byte & 0x0F];
+    }
+    return text;
+}
+
 } // namespace
 
 UnitStandIn::UnitStandIn(Options options) : m_options(std::move(options))
@@ -39,11 +53,25 @@ UnitStandIn::UnitStandIn(Options options) : m_options(std::move(options))
     m_log = m_dir->path() / "commands.jsonl";
     m_output = m_dir->path() / "server.log";
 
+    if (!m_options.address.empty()) {
+        std::string failure;
+        if (!start(m_options.address, failure))
+            throw std::runtime_error(failure);
+        m_address = m_options.address;
+        return;
+    }
+    m_address = onFreeLoopbackAddress([this](const std::string& address, std::string& failure) {
+        return start(address, failure);
+    });
+}
+
+bool UnitStandIn::start(const std::string& address, std::string& failure)
+{
     std::vector<std::string> args = {KELVOR_UNIT_STANDIN_SCRIPT,
                                      "--address",
-                                     m_options.address,
+                                     address,
                                      "--port",
-                                     std::to_string(m_options.port),
+                                     std::to_string(kFtpPort),
                                      "--user",
                                      m_options.user,
                                      "--password",
@@ -72,6 +100,8 @@ UnitStandIn::UnitStandIn(Options options) : m_options(std::move(options))
         args.insert(args.end(), {"--stall-stor-after", std::to_string(*m_options.stallStorAfter)});
     if (m_options.late226Seconds)
         args.insert(args.end(), {"--late-226", number(*m_options.late226Seconds)});
+    if (m_options.hold226)
+        args.push_back("--hold-226");
     if (m_options.dropAfter)
         args.insert(args.end(), {"--drop-after", std::to_string(*m_options.dropAfter)});
     if (m_options.listing) {
@@ -80,6 +110,8 @@ UnitStandIn::UnitStandIn(Options options) : m_options(std::move(options))
         for (const std::string& name : *m_options.listing)
             args.push_back("--listing=" + name);
     }
+    if (m_options.rawListing)
+        args.push_back("--listing-raw-hex=" + hex(*m_options.rawListing));
     if (m_options.listingPath)
         args.push_back("--listing-path=" + *m_options.listingPath);
     if (m_options.dotEntries)
@@ -94,10 +126,14 @@ UnitStandIn::UnitStandIn(Options options) : m_options(std::move(options))
         ChildProcess::Setup{KELVOR_TEST_PYTHON, args, m_output.string(), true});
     const std::optional<std::string> line = m_process->readLine(kStartBound);
     if (!line || line->rfind("PORT ", 0) != 0) {
+        // Most likely another server took the address in the meantime.
         m_process->terminate();
-        throw std::runtime_error("the unit stand-in did not start; its output:\n" + serverOutput());
+        m_process.reset();
+        failure =
+            "the unit stand-in did not start on " + address + "; its output:\n" + serverOutput();
+        return false;
     }
-    m_port = static_cast<std::uint16_t>(std::stoi(line->substr(5)));
+    return true;
 }
 
 UnitStandIn::~UnitStandIn() = default;
@@ -144,18 +180,22 @@ int UnitStandIn::sessions() const
     return count;
 }
 
+void UnitStandIn::release226() const
+{
+    ::kill(m_process->pid(), SIGUSR1);
+}
+
 bool UnitStandIn::waitForRecord(std::string_view kind, std::chrono::milliseconds timeout) const
 {
-    const auto deadline = std::chrono::steady_clock::now() + timeout;
-    for (;;) {
-        for (const LogRecord& record : records()) {
-            if (record.kind == kind)
-                return true;
-        }
-        if (std::chrono::steady_clock::now() >= deadline)
+    return pollUntil(
+        [&] {
+            for (const LogRecord& record : records()) {
+                if (record.kind == kind)
+                    return true;
+            }
             return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
+        },
+        timeout);
 }
 
 std::string UnitStandIn::serverOutput() const

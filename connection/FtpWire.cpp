@@ -1,4 +1,4 @@
-#include "connection/FtpPaths.h"
+#include "connection/FtpWire.h"
 
 #include <charconv>
 
@@ -21,30 +21,21 @@ bool hasControlByte(std::string_view text)
     return false;
 }
 
+bool namesAFile(std::string_view path)
+{
+    return !path.empty() && path.back() != '/';
+}
+
 bool isUnreserved(char c)
 {
     return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-' ||
            c == '_' || c == '~';
 }
 
-} // namespace
-
-bool isSendableCredential(std::string_view text)
-{
-    return text.find_first_of(std::string_view("\r\n\0", 3)) == std::string_view::npos;
-}
-
-bool isSendableFilePath(std::string_view path)
-{
-    return !path.empty() && path.back() != '/' && !hasControlByte(path);
-}
-
-bool isSendableListingPath(std::string_view path)
-{
-    return !hasControlByte(path);
-}
-
-std::string percentEncodePath(std::string_view path)
+// Every byte except A-Z a-z 0-9 - _ ~ written as %XX. After
+// "ftp://host:port/", with the no-CWD file method, libcurl decodes it back
+// and sends exactly these bytes after STOR, a leading '/' (%2F) included.
+std::string percentEncoded(std::string_view path)
 {
     static constexpr char kHex[] = "0123456789ABCDEF";
     std::string encoded;
@@ -60,6 +51,35 @@ std::string percentEncodePath(std::string_view path)
         }
     }
     return encoded;
+}
+
+} // namespace
+
+std::optional<FtpWireRequest> toWire(FtpOperation operation, std::string_view remotePath)
+{
+    if (hasControlByte(remotePath))
+        return std::nullopt;
+    switch (operation) {
+    case FtpOperation::Store:
+        if (!namesAFile(remotePath))
+            return std::nullopt;
+        return FtpWireRequest{percentEncoded(remotePath), {}};
+    case FtpOperation::Remove:
+        if (!namesAFile(remotePath))
+            return std::nullopt;
+        // The '*' tells libcurl that a refused DELE is no failure of the
+        // connection, which it then keeps.
+        return FtpWireRequest{{}, "*DELE " + std::string(remotePath)};
+    case FtpOperation::List:
+        return FtpWireRequest{
+            {}, remotePath.empty() ? std::string("NLST") : "NLST " + std::string(remotePath)};
+    }
+    return std::nullopt;
+}
+
+bool isSendableCredential(std::string_view text)
+{
+    return text.find_first_of(std::string_view("\r\n\0", 3)) == std::string_view::npos;
 }
 
 bool parseDottedIPv4(std::string_view text, std::string& normalised)
