@@ -469,6 +469,53 @@ INSTANTIATE_TEST_SUITE_P(
                    UnitStandIn::Refusal{"DELE", 550, 1}}),
     [](const auto& info) { return info.param.name; });
 
+struct ControlByteListing
+{
+    const char* name;
+    std::string data; // the NLST data, byte for byte
+};
+
+void PrintTo(const ControlByteListing& value, std::ostream* out)
+{
+    *out << value.name;
+}
+
+class EndToEndControlBytes : public EndToEnd,
+                             public ::testing::WithParamInterface<ControlByteListing>
+{};
+
+TEST_P(EndToEndControlBytes, NoNameHoldingThemIsDeletedAndTheDeleteFails)
+{
+    UnitStandIn::Options options;
+    options.rawListing = GetParam().data;
+    startUnit(options);
+    const std::vector<std::string> files = {"unit", "x.bin", "KELVOR", "KELVOR.BIN"};
+    for (const std::string& name : files)
+        writeFile(unit->root() / "prog" / name, "a file");
+    writeSettingsForTheUnit("PATH=/prog/\n");
+
+    Script script;
+    startAndLogIn(script);
+    whenMenuReady(script, "menu", IDC_DELETE);
+    whenMenuReady(script, "menu back after the delete", IDCANCEL);
+    runProgram();
+
+    // The last of the three entries could not be removed: the failure.
+    EXPECT_EQ(boxes.texts(), (std::vector<std::string>{kConfirmDelete, kDeleteFailed}));
+    EXPECT_TRUE(unit->commands("DELE").empty()) << describe(unit->commands());
+    for (const std::string& name : files)
+        EXPECT_TRUE(fs::exists(unit->root() / "prog" / name)) << name;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Listings, EndToEndControlBytes,
+    ::testing::Values(
+        // What a unit was seen to list: "/prog/unit" must not go.
+        ControlByteListing{"BareCrInTheThirdName", ".\r\n..\r\nunit\rDELE x.bin\r\n"},
+        ControlByteListing{"CrNulAndALoneLf",
+                           std::string(".\r\nunit\rDELE x.bin\nKELVOR\0.BIN\r\n", 32)}),
+    [](const auto& info) { return std::string(info.param.name); });
+
 TEST_F(EndToEnd, AfterADeleteAnUploadFollowsAtOnce)
 {
     UnitStandIn::Options options;

@@ -5,6 +5,7 @@
 #include "tests/support/TestFiles.h"
 
 #include <algorithm>
+#include <curl/curl.h>
 
 namespace kelvor::test {
 namespace {
@@ -210,6 +211,70 @@ TEST(FileFind, ListingStaysSteppableWhileFilesAreRemoved)
     EXPECT_TRUE(std::filesystem::is_empty(unit.root() / "prog"));
     EXPECT_EQ(unit.commands("NLST").size(), 1u);
     EXPECT_EQ(unit.commands("USER").size(), 1u);
+}
+
+TEST(FileFind, ControlBytesInANameKeepItOneEntryThatNoRemovalSends)
+{
+    // A bare CR, a NUL and a lone LF line beside CRLF ones, as the unit
+    // sends them: libcurl's ASCII mode would make two names of the first.
+    UnitStandIn::Options options;
+    options.rawListing = "a.bin\r\nunit\rDELE x.bin\r\nKELVOR\0.BIN\r\nlf-only.bin\nlast.bin\r\n"s;
+    UnitStandIn unit(options);
+    std::filesystem::create_directory(unit.root() / "prog");
+    for (const char* name : {"a.bin", "unit", "x.bin", "KELVOR", "lf-only.bin", "last.bin"})
+        writeFile(unit.localPath(std::string("/prog/") + name), "x");
+    auto connection = connectTo(unit);
+    CFtpFileFind find(connection.get());
+    ASSERT_EQ(find.FindFile("/prog/"), TRUE);
+    const Steps steps = stepThrough(find, 5);
+    EXPECT_EQ(steps.results, (std::vector<BOOL>{TRUE, TRUE, TRUE, TRUE, FALSE}));
+    ASSERT_EQ(steps.names,
+              (Names{"a.bin", "unit\rDELE x.bin", "KELVOR\0.BIN"s, "lf-only.bin", "last.bin"}));
+
+    EXPECT_EQ(connection->Remove("/prog/" + steps.names[1]), FALSE);
+    EXPECT_EQ(connection->Remove("/prog/" + steps.names[2]), FALSE);
+    EXPECT_TRUE(unit.commands("DELE").empty()) << describe(unit.commands());
+    for (const char* name : {"unit", "x.bin", "KELVOR"})
+        EXPECT_TRUE(std::filesystem::exists(unit.localPath(std::string("/prog/") + name))) << name;
+    EXPECT_EQ(connection->Remove("/prog/" + steps.names[3]), TRUE);
+    EXPECT_EQ(unit.commands("USER").size(), 1u);
+}
+
+TEST(FileFind, AHundredThousandNamesAreListed)
+{
+    std::string data;
+    for (int i = 0; i < 100000; ++i)
+        data += "program-" + std::to_string(i) + ".bin\r\n";
+    UnitStandIn::Options options;
+    options.rawListing = data;
+    UnitStandIn unit(options);
+    auto connection = connectTo(unit);
+    CFtpFileFind find(connection.get());
+    ASSERT_EQ(find.FindFile("/prog/"), TRUE);
+    int entries = 1;
+    while (find.FindNextFile())
+        ++entries;
+    EXPECT_EQ(entries, 100000);
+    EXPECT_EQ(find.GetFileName(), "program-99999.bin");
+}
+
+TEST(FileFind, ListingBeyondFourMebibytesReturnsZeroAndTheConnectionGoesOn)
+{
+    // An endless listing is not one the program asked for.
+    UnitStandIn::Options options;
+    options.rawListing = std::string(5 << 20, 'x') + "\r\n";
+    options.listingPath = "/endless/";
+    UnitStandIn unit(options);
+    std::filesystem::create_directory(unit.root() / "prog");
+    writeFile(unit.localPath("/prog/KELVOR.bin"), "x");
+    auto connection = connectTo(unit);
+    CFtpFileFind find(connection.get());
+    EXPECT_EQ(find.FindFile("/endless/"), FALSE);
+    EXPECT_EQ(find.FindNextFile(), FALSE);
+    EXPECT_NE(connection->LastCurlCode(), CURLE_OK);
+    ASSERT_EQ(find.FindFile("/prog/"), TRUE);
+    find.FindNextFile();
+    EXPECT_EQ(find.GetFileName(), "KELVOR.bin");
 }
 
 TEST(FileFind, NoConnectionReturnsZero)

@@ -31,18 +31,6 @@ std::string number(double value)
     return text.str();
 }
 
-std::string hex(const std::string& bytes)
-{
-    static constexpr char kDigits[] = "0123456789abcdef";
-    std::string text;
-    for (const char c : bytes) {
-        const auto byte = static_cast<unsigned char>(c);
-        text += kDigits[byte >> 4];
-        text += kDigits[byte & 0x0F];
-    }
-    return text;
-}
-
 } // namespace
 
 UnitStandIn::UnitStandIn(Options options) : m_options(std::move(options))
@@ -110,8 +98,11 @@ bool UnitStandIn::start(const std::string& address, std::string& failure)
         for (const std::string& name : *m_options.listing)
             args.push_back("--listing=" + name);
     }
-    if (m_options.rawListing)
-        args.push_back("--listing-raw-hex=" + hex(*m_options.rawListing));
+    if (m_options.rawListing) {
+        const std::filesystem::path raw = m_dir->path() / "listing.raw";
+        writeFile(raw, *m_options.rawListing);
+        args.push_back("--listing-raw=" + raw.string());
+    }
     if (m_options.listingPath)
         args.push_back("--listing-path=" + *m_options.listingPath);
     if (m_options.dotEntries)

@@ -55,9 +55,9 @@ and "550" for a folder that does not exist, as pyftpdlib answers:
                               (repeatable; "." and ".." allowed), whatever
                               the folder holds
   --empty-listing             a scripted listing with no names at all
-  --listing-raw-hex HEX       a scripted listing of exactly these bytes
-                              (hex-encoded), line ends and all, for names
-                              that no command line can carry (NUL, CR)
+  --listing-raw FILE          a scripted listing of exactly the bytes of
+                              FILE, line ends and all: names no command
+                              line can carry (NUL), listings of any size
   --listing-path PATH         apply the scripted listing only to NLST PATH
                               (the argument as sent); other arguments get
                               the real listing
@@ -121,8 +121,10 @@ class Config:
             self.scripted = []
         if args.listing:
             self.scripted = list(args.listing)
-        self.raw_listing = (bytes.fromhex(args.listing_raw_hex)
-                            if args.listing_raw_hex is not None else None)
+        self.raw_listing = None
+        if args.listing_raw is not None:
+            with open(args.listing_raw, "rb") as raw:
+                self.raw_listing = raw.read()
         self.listing_path = args.listing_path
         self.dot_entries = args.dot_entries
         self.listing_prefix = args.listing_prefix
@@ -340,7 +342,7 @@ def parse_arguments(argv):
     parser.add_argument("--drop-after", type=int, metavar="N")
     parser.add_argument("--listing", action="append", metavar="NAME")
     parser.add_argument("--empty-listing", action="store_true")
-    parser.add_argument("--listing-raw-hex", metavar="HEX")
+    parser.add_argument("--listing-raw", metavar="FILE")
     parser.add_argument("--listing-path", metavar="PATH")
     parser.add_argument("--dot-entries", action="store_true")
     parser.add_argument("--listing-prefix", action="store_true")
