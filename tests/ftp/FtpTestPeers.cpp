@@ -17,6 +17,18 @@ void handToVsftpdUser(const std::filesystem::path& path)
 
 } // namespace
 
+const CommandCase kStoreCommand{"STOR", [](CFtpConnection& connection, const std::string& local) {
+                                    return connection.PutFile(local, "KELVOR.bin");
+                                }};
+const CommandCase kRemoveCommand{"DELE", [](CFtpConnection& connection, const std::string&) {
+                                     return connection.Remove("KELVOR.bin");
+                                 }};
+const CommandCase kListCommand{"NLST", [](CFtpConnection& connection, const std::string&) {
+                                   CFtpFileFind find(&connection);
+                                   const BOOL found = find.FindFile("/prog/");
+                                   return found || find.FindNextFile() ? TRUE : FALSE;
+                               }};
+
 void Peer::makeFolder(const std::string& relative) const
 {
     const std::filesystem::path folder = root() / relative;

@@ -127,6 +127,24 @@ inline std::unique_ptr<CFtpConnection> connectTo(const UnitStandIn& unit)
     return connectTo(unit.address(), unit.user(), unit.password());
 }
 
+// One operation of the layer, named by the command it sends, for tests that
+// do the same to each: "STOR" puts localFile as KELVOR.bin, "DELE" removes
+// KELVOR.bin, "NLST" lists /prog/ (TRUE when it found an entry or left a
+// listing open).
+struct CommandCase
+{
+    const char* verb;
+    BOOL (*run)(CFtpConnection& connection, const std::string& localFile);
+};
+extern const CommandCase kStoreCommand;
+extern const CommandCase kRemoveCommand;
+extern const CommandCase kListCommand;
+
+inline std::string commandCaseName(const ::testing::TestParamInfo<CommandCase>& info)
+{
+    return info.param.verb;
+}
+
 // The error code GetFtpConnection throws with, or 0 when it connects.
 DWORD connectError(const std::string& address, const std::string& user,
                    const std::string& password);

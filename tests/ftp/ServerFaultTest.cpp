@@ -93,25 +93,22 @@ TEST_F(ServerFault, UnansweredStorFailsAndTheNextPutLogsInAgain)
     EXPECT_EQ(unit->commands("USER").size(), 2u);
 }
 
-TEST_F(ServerFault, UnansweredDeleFails)
+class ServerFaultUnanswered : public ServerFault, public ::testing::WithParamInterface<CommandCase>
+{};
+
+TEST_P(ServerFaultUnanswered, FailsOnTheResponseBound)
 {
     shortenResponses(1s);
     UnitStandIn::Options options;
-    options.neverAnswer = {"DELE"};
+    options.neverAnswer = {GetParam().verb};
     start(options);
-    writeFile(unit->localPath("x.bin"), "x");
-    EXPECT_EQ(connection->Remove("x.bin"), FALSE);
+    writeFile(unit->localPath("KELVOR.bin"), "x");
+    EXPECT_EQ(GetParam().run(*connection, file("a.bin", 1 << 10).string()), FALSE);
+    EXPECT_EQ(connection->LastCurlCode(), CURLE_OPERATION_TIMEDOUT);
 }
 
-TEST_F(ServerFault, UnansweredListingFails)
-{
-    shortenResponses(1s);
-    UnitStandIn::Options options;
-    options.neverAnswer = {"NLST"};
-    start(options);
-    CFtpFileFind find(connection.get());
-    EXPECT_EQ(find.FindFile("/"), FALSE);
-}
+INSTANTIATE_TEST_SUITE_P(Commands, ServerFaultUnanswered,
+                         ::testing::Values(kRemoveCommand, kListCommand), commandCaseName);
 
 TEST_F(ServerFault, DroppedControlConnectionMidTransferFailsAndTheNextPutWorks)
 {

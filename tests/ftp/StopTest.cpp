@@ -67,21 +67,6 @@ TEST_F(StopFixture, StallWithoutStopFailsOnTheStalledTransferBound)
     EXPECT_EQ(connection->LastCurlCode(), CURLE_OPERATION_TIMEDOUT);
 }
 
-TEST_F(StopFixture, StopDuringAnUnansweredStorEndsAtOnce)
-{
-    UnitStandIn::Options options;
-    options.neverAnswer = {"STOR"};
-    start(options);
-    const std::string source = bigFile().string();
-    WorkerOperation upload([&] { return connection->PutFile(source, "KELVOR.bin"); });
-    pollUntil([&] { return !unit->commands("STOR").empty(); }, kServerBound);
-    ASSERT_EQ(unit->commands("STOR").size(), 1u);
-    upload.thread().RequestStop();
-    ASSERT_TRUE(upload.waitForEnd(kEndBound));
-    EXPECT_EQ(upload.result(), FALSE);
-    EXPECT_FALSE(upload.committed());
-}
-
 TEST_F(StopFixture, StopWhileWaitingForALateFinalReplyEnds)
 {
     UnitStandIn::Options options;
@@ -99,35 +84,28 @@ TEST_F(StopFixture, StopWhileWaitingForALateFinalReplyEnds)
     EXPECT_FALSE(upload.committed());
 }
 
-TEST_F(StopFixture, StopDuringAnUnansweredDeleEndsAtOnce)
+class StopUnanswered : public StopFixture, public ::testing::WithParamInterface<CommandCase>
+{};
+
+TEST_P(StopUnanswered, StopDuringItEndsAtOnceAndCommitsNothing)
 {
     UnitStandIn::Options options;
-    options.neverAnswer = {"DELE"};
+    options.neverAnswer = {GetParam().verb};
     start(options);
     writeFile(unit->localPath("KELVOR.bin"), "program");
-    WorkerOperation removal([&] { return connection->Remove("KELVOR.bin"); });
-    pollUntil([&] { return !unit->commands("DELE").empty(); }, kServerBound);
-    ASSERT_EQ(unit->commands("DELE").size(), 1u);
-    removal.thread().RequestStop();
-    ASSERT_TRUE(removal.waitForEnd(kEndBound));
-    EXPECT_EQ(removal.result(), FALSE);
-    EXPECT_FALSE(removal.committed());
+    const std::string source = bigFile().string();
+    WorkerOperation operation([&] { return GetParam().run(*connection, source); });
+    pollUntil([&] { return !unit->commands(GetParam().verb).empty(); }, kServerBound);
+    ASSERT_EQ(unit->commands(GetParam().verb).size(), 1u);
+    operation.thread().RequestStop();
+    ASSERT_TRUE(operation.waitForEnd(kEndBound));
+    EXPECT_EQ(operation.result(), FALSE);
+    EXPECT_FALSE(operation.committed());
 }
 
-TEST_F(StopFixture, StopDuringAnUnansweredListingEndsAtOnce)
-{
-    UnitStandIn::Options options;
-    options.neverAnswer = {"NLST"};
-    start(options);
-    CFtpFileFind find(connection.get());
-    WorkerOperation listing([&] { return find.FindFile("/prog/"); });
-    pollUntil([&] { return !unit->commands("NLST").empty(); }, kServerBound);
-    ASSERT_EQ(unit->commands("NLST").size(), 1u);
-    listing.thread().RequestStop();
-    ASSERT_TRUE(listing.waitForEnd(kEndBound));
-    EXPECT_EQ(listing.result(), FALSE);
-    EXPECT_EQ(find.FindNextFile(), FALSE);
-}
+INSTANTIATE_TEST_SUITE_P(Commands, StopUnanswered,
+                         ::testing::Values(kStoreCommand, kRemoveCommand, kListCommand),
+                         commandCaseName);
 
 TEST_F(StopFixture, StoppedWorkerDoesNoFtpWorkAtAll)
 {
