@@ -1,6 +1,7 @@
 #include "connection/Ftp.h"
 
 #include "connection/FtpConnectionImpl.h"
+#include "connection/FtpFaultInjection.h"
 #include "connection/FtpListing.h"
 #include "connection/FtpWire.h"
 
@@ -117,7 +118,8 @@ CInternetSession::CInternetSession(const char*, DWORD dwContext, DWORD, const ch
         throw CInternetException(ERROR_INTERNET_INTERNAL_ERROR, m_dwContext);
     CURL* easy = curl_easy_init();
     CURLM* multi = curl_multi_init();
-    const bool usable = easy != nullptr && multi != nullptr && curl_multi_wakeup(multi) == CURLM_OK;
+    const bool usable = easy != nullptr && multi != nullptr &&
+                        curl_multi_wakeup(multi) == CURLM_OK && !sessionOpensFail();
     if (multi != nullptr)
         curl_multi_cleanup(multi);
     if (easy != nullptr)

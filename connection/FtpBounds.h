@@ -2,8 +2,8 @@
 
 // How long the FTP layer waits for a unit that has stopped answering. Every
 // operation blocks its caller, so each wait has a bound; the values are the
-// program's, and only the fault-injection way in (FtpFaultInjection.h)
-// changes the bounds in force.
+// program's. (The fault-injection way in, FtpFaultInjection.h, can set
+// shorter ones for tests.)
 
 #include <chrono>
 
@@ -27,7 +27,3 @@ struct FtpBounds
 
 inline constexpr FtpBounds kFtpBounds{std::chrono::seconds(15), std::chrono::seconds(120),
                                       std::chrono::seconds(60)};
-
-// The bounds the next operation gets: kFtpBounds unless the fault-injection
-// way in has set others.
-FtpBounds ftpBoundsInForce();

@@ -1,6 +1,6 @@
 #include "connection/FtpConnectionImpl.h"
 
-#include "connection/FtpBounds.h"
+#include "connection/FtpFaultInjection.h"
 #include "connection/FtpWire.h"
 #include "platform/WorkerThread.h"
 

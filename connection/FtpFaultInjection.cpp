@@ -5,10 +5,11 @@
 namespace {
 
 // A connection is made on one thread and used on another, and a test may
-// set the bounds while a worker reads them.
+// set the values while a worker reads them.
 std::atomic<long long> g_connectAndLoginMs{kFtpBounds.connectAndLogin.count()};
 std::atomic<long long> g_serverResponseMs{kFtpBounds.serverResponse.count()};
 std::atomic<long long> g_stalledTransferMs{kFtpBounds.stalledTransfer.count()};
+std::atomic<bool> g_sessionOpensFail{false};
 
 } // namespace
 
@@ -17,6 +18,11 @@ FtpBounds ftpBoundsInForce()
     return {std::chrono::milliseconds(g_connectAndLoginMs.load()),
             std::chrono::milliseconds(g_serverResponseMs.load()),
             std::chrono::milliseconds(g_stalledTransferMs.load())};
+}
+
+bool sessionOpensFail()
+{
+    return g_sessionOpensFail.load();
 }
 
 namespace ftp_fault_injection {
@@ -31,6 +37,11 @@ void setBounds(const FtpBounds& bounds)
 void restoreBounds()
 {
     setBounds(kFtpBounds);
+}
+
+void failSessionOpens(bool fail)
+{
+    g_sessionOpensFail.store(fail);
 }
 
 } // namespace ftp_fault_injection

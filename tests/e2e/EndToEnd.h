@@ -6,6 +6,7 @@
 
 #include "app/RT_UT.h"
 #include "app/RT_UTDlg.h"
+#include "connection/FtpFaultInjection.h"
 #include "connection/IPAdd.h"
 #include "platform/IPAddressEdit.h"
 #include "res/resource.h"
@@ -83,6 +84,7 @@ protected:
     {
         // As main() does after the application has returned.
         ReleaseOperationState();
+        ftp_fault_injection::failSessionOpens(false);
     }
 
     // Starts the unit stand-in with these options, in place of the one

@@ -5,7 +5,7 @@
 
 #include "tests/e2e/EndToEnd.h"
 
-#include "tests/support/FileLimit.h"
+#include "connection/FtpFaultInjection.h"
 
 #include <QApplication>
 #include <QTest>
@@ -106,15 +106,9 @@ bool EndToEnd::runCancelledUpload(bool sessionsFail)
         "transfer stalled",
         [this] { return progressButton("ｱｯﾌﾟﾛｰﾄﾞ中") != nullptr && hasRecord("stalled"); },
         [&] {
+            ftp_fault_injection::failSessionOpens(sessionsFail);
             QWidget* window = visibleWindowTitled(QStringLiteral("ｱｯﾌﾟﾛｰﾄﾞ中"));
-            QPushButton* cancel = progressButton("ｱｯﾌﾟﾛｰﾄﾞ中");
-            {
-                // The click's fresh session cannot be opened.
-                std::optional<NoMoreOpenFiles> noFiles;
-                if (sessionsFail)
-                    noFiles.emplace();
-                QTest::mouseClick(cancel, Qt::LeftButton);
-            }
+            QTest::mouseClick(progressButton("ｱｯﾌﾟﾛｰﾄﾞ中"), Qt::LeftButton);
             hiddenAtOnce = !window->isVisible() && boxes.shown().size() == 1;
         });
     runProgram();
@@ -141,31 +135,19 @@ TEST_F(EndToEnd, CancelGoesOnWhenNoFreshSessionCanBeOpened)
 
 TEST_F(EndToEnd, UploadSucceedsEvenWhenNoFreshSessionCanBeOpenedAfterwards)
 {
-    UnitStandIn::Options options;
-    options.hold226 = true;
-    startUnit(options);
     writeSettingsForTheUnit("PATH=/prog/\nFILENAME=KELVOR.BIN\n");
     writeProgramFile();
 
-    // From the moment the unit has the file until the worker has stored its
-    // outcome, the process may open no more files: the final reply comes
-    // on the open control connection, the fresh session after it cannot
-    // be opened.
-    std::optional<NoMoreOpenFiles> noFiles;
     Script script;
     startAndLogIn(script);
-    whenMenuReady(script, "menu", IDC_UPLOAD);
     script.when(
-        "file received, final reply held", [this] { return hasRecord("received"); },
-        [&] {
-            noFiles.emplace();
-            unit->release226();
+        "menu", [] { return activeModalTemplate() == IDD_SUBMENU && isActive(g_dlgSubMenu); },
+        [] {
+            // The login has its connection; from now on every session open fails.
+            ftp_fault_injection::failSessionOpens(true);
+            clickButton(g_dlgSubMenu, IDC_UPLOAD);
         });
-    script.when(
-        "outcome stored", [] { return g_nStatus.load() != STATUS_RUNNING; },
-        [&] { noFiles.reset(); });
     runProgram();
-    noFiles.reset();
 
     EXPECT_EQ(boxes.texts(), (std::vector<std::string>{kConfirmUpload, kUploadDone}));
     EXPECT_TRUE(fs::exists(unit->root() / "prog" / "KELVOR.BIN"));

@@ -2,7 +2,7 @@
 
 #include "tests/ftp/FtpTestPeers.h"
 #include "tests/ftp/ParamNames.h"
-#include "tests/support/FileLimit.h"
+#include "tests/support/SocketPairRefusal.h"
 #include "tests/support/Sockets.h"
 #include "tests/support/TestFiles.h"
 
@@ -180,17 +180,18 @@ INSTANTIATE_TEST_SUITE_P(
                       InjectedCredentials{"UserNul", "kelvor\0x"s, ""}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST(Session, OpenThrowsWhenTheProcessMayOpenNoMoreFiles)
+TEST(Session, OpenThrowsWhenTheSystemGivesNoSocketPair)
 {
+    // As for a process that may open no more files: a connection's wake-up
+    // could not be made.
     std::optional<CInternetException> failure;
-    {
-        NoMoreOpenFiles noFiles;
+    runWhereSocketPairsAreRefused([&] {
         try {
             CInternetSession session;
         } catch (const CInternetException& e) {
             failure = e;
         }
-    }
+    });
     ASSERT_TRUE(failure) << "the session opened";
     EXPECT_EQ(failure->m_dwError, ERROR_INTERNET_OUT_OF_HANDLES);
     EXPECT_EQ(failure->m_dwContext, 1u);

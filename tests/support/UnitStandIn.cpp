@@ -5,7 +5,6 @@
 #include "tests/support/Poll.h"
 #include "tests/support/TestFiles.h"
 
-#include <csignal>
 #include <sstream>
 #include <stdexcept>
 
@@ -88,8 +87,6 @@ bool UnitStandIn::start(const std::string& address, std::string& failure)
         args.insert(args.end(), {"--stall-stor-after", std::to_string(*m_options.stallStorAfter)});
     if (m_options.late226Seconds)
         args.insert(args.end(), {"--late-226", number(*m_options.late226Seconds)});
-    if (m_options.hold226)
-        args.push_back("--hold-226");
     if (m_options.dropAfter)
         args.insert(args.end(), {"--drop-after", std::to_string(*m_options.dropAfter)});
     if (m_options.listing) {
@@ -169,11 +166,6 @@ int UnitStandIn::sessions() const
     for (const LogRecord& record : records())
         count += record.kind == "connect" ? 1 : 0;
     return count;
-}
-
-void UnitStandIn::release226() const
-{
-    ::kill(m_process->pid(), SIGUSR1);
 }
 
 bool UnitStandIn::waitForRecord(std::string_view kind, std::chrono::milliseconds timeout) const

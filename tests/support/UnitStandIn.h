@@ -68,7 +68,6 @@ struct StandInOptions
     std::vector<std::string> neverAnswer;        // logged, never answered
     std::optional<std::uint64_t> stallStorAfter; // stop reading STOR data
     std::optional<double> late226Seconds;        // final STOR reply this late
-    bool hold226 = false;                        // final STOR reply at release226()
     std::optional<std::uint64_t> dropAfter;      // close the control connection
 
     // NLST. Without a scripted listing the real folder is listed (and a
@@ -110,11 +109,6 @@ public:
     std::vector<ReceivedFile> receivedFiles() const;
     // Control connections accepted so far.
     int sessions() const;
-
-    // With hold226: sends the final replies of the uploads finished so far.
-    // It needs no file descriptor (it is a signal), so it works under
-    // NoMoreOpenFiles.
-    void release226() const;
 
     // Waits up to timeout for a record of kind ("stalled", "received",
     // "disconnect", ...) to be logged; false when none came in time.

@@ -43,9 +43,6 @@ Faults (all optional, freely combined):
                               bytes; the client's sending then blocks
   --late-226 S                answer a finished STOR's final 226 S seconds
                               after the data connection has closed
-  --hold-226                  answer a finished STOR's final 226 only when
-                              the stand-in receives SIGUSR1 (each signal
-                              sends the replies held so far)
   --drop-after N              close the control (and data) connection once a
                               STOR has received N bytes
 
@@ -113,8 +110,6 @@ class Config:
         self.never_answer = {c.upper() for c in args.never_answer}
         self.stall_after = args.stall_stor_after
         self.late_226 = args.late_226
-        self.hold_226 = args.hold_226
-        self.held_226 = []  # (channel, reply) waiting for SIGUSR1
         self.drop_after = args.drop_after
         self.scripted = None
         if args.empty_listing:
@@ -215,18 +210,12 @@ class StandInDTPHandler(DTPHandler):
     def close(self):
         if self._closed:
             return
-        config = self.cmd_channel.config
-        late = config.late_226
+        late = self.cmd_channel.config.late_226
         delayed = None
-        if ((late or config.hold_226) and self.cmd == "STOR" and self._resp
+        if (late and self.cmd == "STOR" and self._resp
                 and self._resp[0].startswith("226")):
             delayed = self._resp[0]
             self._resp = ()
-        if delayed is not None and config.hold_226:
-            # Held before "received" is logged: a client that has seen the
-            # record may release the reply at once.
-            config.held_226.append((self.cmd_channel, delayed))
-            delayed = None
         hashing = self.file_obj if isinstance(self.file_obj, HashingFile) else None
         if hashing is not None:
             self.cmd_channel.log_event(
@@ -338,7 +327,6 @@ def parse_arguments(argv):
     parser.add_argument("--never-answer", action="append", default=[], metavar="CMD")
     parser.add_argument("--stall-stor-after", type=int, metavar="N")
     parser.add_argument("--late-226", type=float, metavar="SECONDS")
-    parser.add_argument("--hold-226", action="store_true")
     parser.add_argument("--drop-after", type=int, metavar="N")
     parser.add_argument("--listing", action="append", metavar="NAME")
     parser.add_argument("--empty-listing", action="store_true")
@@ -381,17 +369,8 @@ def main(argv):
     def stop(signum, frame):
         raise KeyboardInterrupt
 
-    def release_226(signum, frame):
-        # Runs in the main thread while the I/O loop waits for events; the
-        # reply goes straight out on the control connection.
-        held, handler.config.held_226 = handler.config.held_226, []
-        for channel, reply in held:
-            if not channel._closed:
-                channel.respond(reply)
-
     signal.signal(signal.SIGTERM, stop)
     signal.signal(signal.SIGINT, stop)
-    signal.signal(signal.SIGUSR1, release_226)
     try:
         server.serve_forever(handle_exit=False)
     except KeyboardInterrupt:

@@ -3,11 +3,11 @@
 
 #include "app/RT_UTDlg.h"
 #include "connection/Ftp.h"
+#include "connection/FtpFaultInjection.h"
 #include "connection/IPAdd.h"
 #include "platform/IPAddressEdit.h"
 #include "platform/WinApp.h"
 #include "res/resource.h"
-#include "tests/support/FileLimit.h"
 #include "tests/support/Sockets.h"
 #include "tests/support/UnitStandIn.h"
 #include "tests/windows/WindowTest.h"
@@ -62,6 +62,7 @@ protected:
 
     void TearDown() override
     {
+        ftp_fault_injection::failSessionOpens(false);
         delete g_pFtpConnection;
         g_pFtpConnection = nullptr;
     }
@@ -241,11 +242,9 @@ TEST_F(ConnectionDialog, LineBreaksInTheLoginAreNeverSent)
 
 TEST_F(ConnectionDialog, SessionThatCannotOpenIsReportedWithTheStopIcon)
 {
+    ftp_fault_injection::failSessionOpens(true);
     runDialog([] {
-        {
-            NoMoreOpenFiles noFiles;
-            clickButton(g_dlgIPAdd, IDOK);
-        }
+        clickButton(g_dlgIPAdd, IDOK);
         EXPECT_TRUE(g_dlgIPAdd.IsWindowVisible());
     });
     ASSERT_EQ(boxes.shown().size(), 1u);
