@@ -1,22 +1,17 @@
 #include "platform/MessageBox.h"
 
+#include "platform/Text.h"
 #include "platform/WindowPlacement.h"
-#include "platform/Wnd.h"
 
 #include <QEventLoop>
 #include <QGuiApplication>
 #include <QMessageBox>
+#include <QPointer>
 #include <QPushButton>
 #include <QScreen>
 #include <QWindow>
 
 namespace {
-
-MessageBoxHook& hook()
-{
-    static MessageBoxHook current;
-    return current;
-}
 
 QMessageBox::Icon iconFor(UINT type)
 {
@@ -36,18 +31,11 @@ QMessageBox::Icon iconFor(UINT type)
 
 } // namespace
 
-void SetMessageBoxHook(MessageBoxHook newHook)
+int ShowMessageBox(QWidget* ownerWindow, const std::string& text, const std::string& caption,
+                   UINT nType)
 {
-    hook() = std::move(newHook);
-}
-
-int MessageBox(CWnd* owner, const std::string& text, const std::string& caption, UINT nType)
-{
-    if (hook())
-        return hook()({owner, text, caption, nType});
-
-    QWidget* ownerWindow =
-        owner != nullptr && owner->widget() != nullptr ? owner->widget()->window() : nullptr;
+    if (ownerWindow != nullptr)
+        ownerWindow = ownerWindow->window();
 
     QMessageBox box;
     if (ownerWindow != nullptr)

@@ -59,7 +59,7 @@ void saveMessageBox(const std::string& text, const std::string& caption, UINT ty
             }
         }
     });
-    MessageBox(nullptr, text, caption, type);
+    ShowMessageBox(nullptr, text, caption, type);
 }
 
 } // namespace
@@ -95,7 +95,7 @@ int main(int argc, char** argv)
         upload->ShowWindow(SW_SHOW);
         g_nBlink = 1;
         g_nElapsed = 74;
-        upload->OnTimer(1); // wait text shown, 1分15秒
+        upload->SendMessage({MessageKind::Timer, 0, 1, 0}); // wait text shown, 1分15秒
         save(upload->widget(), QStringLiteral("132-upload"));
         upload->DestroyWindow();
 
@@ -103,7 +103,7 @@ int main(int argc, char** argv)
         deletion->Create();
         deletion->ShowWindow(SW_SHOW);
         g_nBlink = 1;
-        deletion->OnTimer(1); // wait text shown
+        deletion->SendMessage({MessageKind::Timer, 0, 1, 0}); // wait text shown
         save(deletion->widget(), QStringLiteral("133-delete"));
         deletion->DestroyWindow();
     }

@@ -12,6 +12,7 @@
 #include "tests/windows/WindowTest.h"
 #include "tests/windows/WorkingFolder.h"
 #include "transfer/OperationState.h"
+#include "transfer/SubMenu.h"
 
 #include <QApplication>
 #include <QLineEdit>

@@ -3,9 +3,10 @@
 
 #include "app/RT_UT.h"
 #include "app/RT_UTDlg.h"
-#include "platform/SocketInit.h"
 #include "res/resource.h"
+#include "tests/support/NoMoreFiles.h"
 #include "tests/windows/WindowTest.h"
+#include "tests/windows/WorkingFolder.h"
 
 #include <QApplication>
 #include <QPushButton>
@@ -89,12 +90,14 @@ INSTANTIATE_TEST_SUITE_P(ExitEscapeCloseBox, MainWindowEnds, ::testing::Values(0
 
 TEST_F(MainWindow, HelpOpensTheFirstPageAndStays)
 {
+    WorkingFolder folder;
+    const std::string page = folder.write("help1.htm", "<html></html>").string();
     Script script;
     script.whenActive("main window", IDD_RT_UT_DIALOG, [] { clickButton(*mainWindow(), IDHELP); });
     script.when(
         "help opened", [this] { return !shell.opened().empty(); },
-        [this] {
-            EXPECT_TRUE(shell.opened().front().ends_with("help1.htm"));
+        [this, page] {
+            EXPECT_EQ(shell.opened(), std::vector<std::string>{page});
             EXPECT_EQ(activeModalTemplate(), IDD_RT_UT_DIALOG);
             EXPECT_TRUE(mainWindow()->IsWindowVisible());
             mainWindow()->EndDialog(IDCANCEL);
@@ -123,11 +126,17 @@ TEST_F(MainWindow, StartThenCancelEndsTheWholeProgram)
 
 TEST_F(MainWindow, SocketFailureIsReportedAndNoWindowShown)
 {
-    SetSocketInitFailureForTesting(true);
+    // The process may open no more files, so no socket can be made; the
+    // report comes up all the same, and the limit goes once it is up.
+    NoMoreFiles limit;
+    boxes.answerWith([&](const ShownMessageBox&) {
+        limit.release();
+        return IDOK;
+    });
     Script script;
     script.never("a window ran", [] { return activeModalTemplate() != 0; });
     EXPECT_EQ(theApp.InitInstance(), FALSE);
-    SetSocketInitFailureForTesting(false);
+    limit.release();
 
     ASSERT_EQ(boxes.shown().size(), 1u);
     EXPECT_EQ(boxes.shown()[0].text, "Windows ｿｹｯﾄの初期化に失敗しました。");
