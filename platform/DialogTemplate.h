@@ -59,6 +59,9 @@ struct DialogItem
     int x, y, cx, cy; // dialog units
     DWORD style;
     DWORD exStyle = 0;
+    // What a screen reader calls a control that has no label of its own
+    // (UTF-8); a static right before a field in template order labels it.
+    const char* accessibleName = nullptr;
 };
 
 struct DialogTemplate

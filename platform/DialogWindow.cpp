@@ -2,13 +2,35 @@
 
 #include "platform/DialogManager.h"
 
+#include <QAccessibleWidget>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QKeyEvent>
 #include <QShowEvent>
 
+namespace {
+
+// Screen readers meet a dialog window as a dialog, and the application
+// window as a window, not as a plain client area.
+QAccessibleInterface* accessibleDialogWindow(const QString& className, QObject* object)
+{
+    if (className != QLatin1String("DialogWindow") || !object->isWidgetType())
+        return nullptr;
+    auto* widget = static_cast<QWidget*>(object);
+    const bool applicationWindow = widget->windowType() == Qt::Window;
+    return new QAccessibleWidget(widget,
+                                 applicationWindow ? QAccessible::Window : QAccessible::Dialog);
+}
+
+} // namespace
+
 DialogWindow::DialogWindow(Qt::WindowFlags flags) : QWidget(nullptr, flags)
 {
+    static const bool factoryInstalled = [] {
+        QAccessible::installFactory(&accessibleDialogWindow);
+        return true;
+    }();
+    (void)factoryInstalled;
     setAttribute(Qt::WA_DeleteOnClose, false);
     setFocusPolicy(Qt::NoFocus);
     connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) {

@@ -73,6 +73,17 @@ bool IPAddressEdit::isBlank() const
     return true;
 }
 
+void IPAddressEdit::nameFields(const QString& addressName)
+{
+    setAccessibleName(addressName);
+    for (int i = 0; i < 4; ++i) {
+        const QString part = QStringLiteral("第%1オクテット").arg(i + 1);
+        m_fields[i]->setAccessibleName(
+            addressName.isEmpty() ? part : addressName + QLatin1Char(' ') + part);
+        m_fields[i]->setAccessibleDescription(QStringLiteral("0～255"));
+    }
+}
+
 void IPAddressEdit::onFieldEdited(int index)
 {
     QLineEdit* field = m_fields[index];

@@ -5,6 +5,7 @@
 
 #include <QEventLoop>
 #include <QGuiApplication>
+#include <QLabel>
 #include <QMessageBox>
 #include <QPointer>
 #include <QPushButton>
@@ -29,6 +30,23 @@ QMessageBox::Icon iconFor(UINT type)
     }
 }
 
+// What a screen reader says the box's icon is.
+QString iconName(UINT type)
+{
+    switch (type & 0xF0) {
+    case MB_ICONSTOP:
+        return QStringLiteral("エラー");
+    case MB_ICONQUESTION:
+        return QStringLiteral("確認");
+    case MB_ICONEXCLAMATION:
+        return QStringLiteral("警告");
+    case MB_ICONINFORMATION:
+        return QStringLiteral("情報");
+    default:
+        return {};
+    }
+}
+
 } // namespace
 
 int ShowMessageBox(QWidget* ownerWindow, const std::string& text, const std::string& caption,
@@ -44,6 +62,8 @@ int ShowMessageBox(QWidget* ownerWindow, const std::string& text, const std::str
     box.setTextFormat(Qt::PlainText);
     box.setText(toQString(text));
     box.setIcon(iconFor(nType));
+    if (auto* icon = box.findChild<QLabel*>(QStringLiteral("qt_msgboxex_icon_label")))
+        icon->setAccessibleName(iconName(nType));
     QPushButton* ok = box.addButton(QStringLiteral("OK"), QMessageBox::AcceptRole);
     QPushButton* cancel = nullptr;
     if ((nType & 0x0F) == MB_OKCANCEL)

@@ -44,7 +44,7 @@ QString shownAddress()
     auto* edit = qobject_cast<IPAddressEdit*>(controlOf(g_dlgIPAdd, IDC_IPADDRESS));
     QStringList fields;
     for (int i = 0; i < 4; ++i)
-        fields << edit->field(i)->text();
+        fields << addressField(edit, i)->text();
     return fields.join(QLatin1Char('.'));
 }
 

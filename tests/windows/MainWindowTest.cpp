@@ -9,6 +9,9 @@
 #include "tests/windows/WorkingFolder.h"
 
 #include <QApplication>
+#include <QIcon>
+#include <QImage>
+#include <QPixmap>
 #include <QPushButton>
 #include <gtest/gtest.h>
 
@@ -54,6 +57,26 @@ TEST_F(MainWindow, ShowsItsTemplateWithStartAsDefaultAndFocused)
         pressKey(Qt::Key_Backtab);
         EXPECT_EQ(QApplication::focusWidget(), controlOf(dialog, IDHELP));
         dialog.EndDialog(IDCANCEL);
+    });
+    EXPECT_EQ(theApp.InitInstance(), FALSE);
+}
+
+TEST_F(MainWindow, EveryWindowCarriesTheProgramsIconInEverySize)
+{
+    Script script;
+    script.whenActive("main window", IDD_RT_UT_DIALOG, [] { pressKey(Qt::Key_Return); });
+    script.whenActive("connection dialog", IDD_IPADD, [] {
+        for (CWnd* window : {AfxGetMainWnd(), static_cast<CWnd*>(&g_dlgIPAdd)}) {
+            const QIcon icon = window->widget()->windowIcon();
+            ASSERT_FALSE(icon.isNull());
+            QList<int> sizes;
+            for (const QSize& size : icon.availableSizes())
+                sizes << size.width();
+            EXPECT_EQ(sizes, (QList<int>{16, 22, 24, 32, 48, 64, 128, 256}));
+            // The pixels came out of the program itself.
+            EXPECT_FALSE(icon.pixmap(48).toImage().isNull());
+        }
+        clickButton(g_dlgIPAdd, IDCANCEL);
     });
     EXPECT_EQ(theApp.InitInstance(), FALSE);
 }

@@ -3,9 +3,12 @@
 #include "platform/DefaultOwner.h"
 
 #include <QAbstractButton>
+#include <QAccessible>
 #include <QApplication>
 #include <QDesktopServices>
+#include <QLineEdit>
 #include <QMessageBox>
+#include <QMetaEnum>
 #include <QTest>
 #include <QTimer>
 #include <QUrl>
@@ -192,6 +195,15 @@ UINT templateIdOf(const QWidget* widget)
     return name.mid(6).toUInt();
 }
 
+QLineEdit* addressField(QWidget* address, int index)
+{
+    // The fields are the control's line edits, made left to right.
+    const QList<QLineEdit*> fields =
+        address != nullptr ? address->findChildren<QLineEdit*>(Qt::FindDirectChildrenOnly)
+                           : QList<QLineEdit*>();
+    return index >= 0 && index < fields.size() ? fields[index] : nullptr;
+}
+
 bool timerRunning(const CWnd& wnd, UINT_PTR id)
 {
     if (wnd.widget() == nullptr)
@@ -205,6 +217,37 @@ bool isTopMost(const CWnd& wnd)
 {
     return wnd.widget() != nullptr &&
            wnd.widget()->windowFlags().testFlag(Qt::WindowStaysOnTopHint);
+}
+
+namespace {
+
+void describe(QAccessibleInterface* node, int depth, std::string& out)
+{
+    if (node == nullptr || depth > 16)
+        return;
+    const QMetaEnum roles = QMetaEnum::fromType<QAccessible::Role>();
+    const char* role = roles.valueToKey(node->role());
+    out += std::string(static_cast<std::size_t>(depth) * 2, ' ');
+    out += role != nullptr ? role : "?";
+    out += " '" + node->text(QAccessible::Name).toStdString() + "'";
+    if (const QString value = node->text(QAccessible::Value); !value.isEmpty())
+        out += " value '" + value.toStdString() + "'";
+    if (const QString text = node->text(QAccessible::Description); !text.isEmpty())
+        out += " description '" + text.toStdString() + "'";
+    if (node->state().invisible)
+        out += " (hidden)";
+    out += '\n';
+    for (int i = 0; i < node->childCount(); ++i)
+        describe(node->child(i), depth + 1, out);
+}
+
+} // namespace
+
+std::string accessibleTree(QWidget* window)
+{
+    std::string out;
+    describe(QAccessible::queryAccessibleInterface(window), 0, out);
+    return out;
 }
 
 void tick(CWnd& wnd, UINT_PTR id)

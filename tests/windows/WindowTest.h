@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+class QLineEdit;
 class QMessageBox;
 class QUrl;
 class QWidget;
@@ -106,11 +107,19 @@ QWidget* ownerWindowOf(const CWnd& wnd);
 // The template id of the dialog whose window widget is, 0 when it is none.
 UINT templateIdOf(const QWidget* widget);
 
+// Field index (0 to 3) of an address control, the left one first.
+QLineEdit* addressField(QWidget* address, int index);
+
 // Whether timer id of wnd runs.
 bool timerRunning(const CWnd& wnd, UINT_PTR id);
 
 // Whether wnd's window stays above windows that are not topmost.
 bool isTopMost(const CWnd& wnd);
+
+// What a screen reader sees of window: its accessible tree, an object a
+// line, indented by depth, as "role 'name'" with the value and the
+// description where there are some.
+std::string accessibleTree(QWidget* window);
 
 // Delivers one tick of timer id to wnd, as the timer would.
 void tick(CWnd& wnd, UINT_PTR id = 1);

@@ -27,17 +27,16 @@ namespace {
 const std::string kConnectFailed = "ＫＥＬＶＯＲとの接続に失敗しました。";
 const std::string kBadAddress = "ＩＰアドレスが不正です。";
 
-IPAddressEdit* addressField()
+QWidget* addressControl()
 {
-    return qobject_cast<IPAddressEdit*>(controlOf(g_dlgIPAdd, IDC_IPADDRESS));
+    return controlOf(g_dlgIPAdd, IDC_IPADDRESS);
 }
 
 QString shownAddress()
 {
-    IPAddressEdit* edit = addressField();
     QStringList fields;
     for (int i = 0; i < 4; ++i)
-        fields << edit->field(i)->text();
+        fields << addressField(addressControl(), i)->text();
     return fields.join(QLatin1Char('.'));
 }
 
@@ -49,7 +48,7 @@ void setText(int id, const QString& text)
 void setAddressFields(const QStringList& fields)
 {
     for (int i = 0; i < 4; ++i)
-        addressField()->field(i)->setText(fields[i]);
+        addressField(addressControl(), i)->setText(fields[i]);
 }
 
 class ConnectionDialog : public ::testing::Test
