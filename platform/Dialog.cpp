@@ -280,5 +280,3 @@ void CDialog::OnCancel()
 }
 
 void CDialog::DoDataExchange(CDataExchange*) {}
-
-void CDialog::OnCommand(int) {}

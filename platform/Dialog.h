@@ -53,8 +53,6 @@ protected:
 
     virtual void DoDataExchange(CDataExchange* pDX);
 
-    void OnCommand(int nID) override;
-
 private:
     bool onDlgItemSubclassed(int nID, CWnd& control) override;
 

@@ -58,21 +58,6 @@ void IPAddressEdit::setAddress(const std::array<std::uint8_t, 4>& address)
         m_fields[i]->setText(QString::number(address[i]));
 }
 
-void IPAddressEdit::clearAddress()
-{
-    for (QLineEdit* field : m_fields)
-        field->clear();
-}
-
-bool IPAddressEdit::isBlank() const
-{
-    for (QLineEdit* field : m_fields) {
-        if (!field->text().isEmpty())
-            return false;
-    }
-    return true;
-}
-
 void IPAddressEdit::nameFields(const QString& addressName)
 {
     setAccessibleName(addressName);

@@ -21,8 +21,6 @@ public:
     // blank.
     int address(std::array<std::uint8_t, 4>& address) const;
     void setAddress(const std::array<std::uint8_t, 4>& address);
-    void clearAddress();
-    bool isBlank() const;
 
     // Names the control and its four fields for screen readers: the fields
     // as the first to fourth part of the address called addressName.

@@ -31,11 +31,6 @@ BOOL CWinApp::InitInstance()
     return TRUE;
 }
 
-int CWinApp::ExitInstance()
-{
-    return 0;
-}
-
 int CWinApp::Run(int argc, char** argv)
 {
     QApplication application(argc, argv);
@@ -43,17 +38,9 @@ int CWinApp::Run(int argc, char** argv)
     int exitCode = 0;
     if (InitInstance())
         exitCode = QApplication::exec();
-    const int exitInstanceCode = ExitInstance();
-    if (exitCode == 0)
-        exitCode = exitInstanceCode;
     CWnd::DestroyAllWindows();
     m_pMainWnd = nullptr;
     return exitCode;
-}
-
-CWinApp* AfxGetApp()
-{
-    return g_pApp;
 }
 
 CWnd* AfxGetMainWnd()

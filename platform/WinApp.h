@@ -19,14 +19,12 @@ public:
     virtual ~CWinApp();
 
     virtual BOOL InitInstance();
-    virtual int ExitInstance();
 
     int Run(int argc, char** argv);
 
     CWnd* m_pMainWnd = nullptr;
 };
 
-CWinApp* AfxGetApp();
 CWnd* AfxGetMainWnd();
 
 // A message box of the framework's own: captioned with the application's

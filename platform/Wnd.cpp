@@ -186,25 +186,6 @@ BOOL CWnd::KillTimer(UINT_PTR nIDEvent)
     return TRUE;
 }
 
-void CWnd::SetWindowText(const std::string& text)
-{
-    if (!m_widget)
-        return;
-    if (m_widget->isWindow())
-        m_widget->setWindowTitle(toQString(text));
-    else
-        m_widget->setProperty("text", toQString(text));
-}
-
-std::string CWnd::GetWindowText() const
-{
-    if (!m_widget)
-        return {};
-    if (m_widget->isWindow())
-        return toStdString(m_widget->windowTitle());
-    return toStdString(m_widget->property("text").toString());
-}
-
 int CWnd::MessageBox(const std::string& text, const std::string& caption, UINT nType)
 {
     return ShowMessageBox(m_widget, text, caption, nType);

@@ -54,9 +54,6 @@ public:
     UINT_PTR SetTimer(UINT_PTR nIDEvent, UINT nElapse);
     BOOL KillTimer(UINT_PTR nIDEvent);
 
-    void SetWindowText(const std::string& text);
-    std::string GetWindowText() const;
-
     // A message box owned by this window (none once the window is gone).
     int MessageBox(const std::string& text, const std::string& caption, UINT nType = MB_OK);
 

@@ -130,8 +130,9 @@ int main(int argc, char** argv)
         CIPAdd dialog;
         dialog.Create();
         dialog.ShowWindow(SW_SHOW);
-        dialog.GetDlgItem(IDC_LOGIN)->SetWindowText("admin");
-        dialog.GetDlgItem(IDC_PASSWORD)->SetWindowText("secret");
+        dialog.m_strLogin = "admin";
+        dialog.m_strPassword = "secret";
+        dialog.UpdateData(FALSE);
         save(dialog.widget(), QStringLiteral("129-connection"));
         dialog.DestroyWindow();
     }

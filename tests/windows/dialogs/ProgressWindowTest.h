@@ -48,7 +48,10 @@ protected:
         return g_dlgSubMenu.DoModal();
     }
 
-    std::string text(CDialog& dialog, int id) { return dialog.GetDlgItem(id)->GetWindowText(); }
+    std::string text(CDialog& dialog, int id)
+    {
+        return controlOf(dialog, id)->property("text").toString().toStdString();
+    }
 
     MessageBoxRecorder boxes;
 };

@@ -98,9 +98,9 @@ TEST_F(AddressControl, GetAddressCountsNonBlankFieldsAndReadsBlanksAsZero)
     addressField(edit, 0)->setText(QStringLiteral("10"));
     addressField(edit, 2)->setText(QStringLiteral("0"));
     EXPECT_EQ(read(), std::make_pair(2, Bytes{10, 0, 0, 0}));
-    EXPECT_EQ(dialog.address.IsBlank(), FALSE);
-    dialog.address.ClearAddress();
-    EXPECT_EQ(dialog.address.IsBlank(), TRUE);
+    for (int i = 0; i < 4; ++i)
+        addressField(edit, i)->clear();
+    EXPECT_EQ(read(), std::make_pair(0, Bytes{0, 0, 0, 0}));
 }
 
 TEST_F(AddressControl, SetAddressReplacesAllFourFields)
