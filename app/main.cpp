@@ -11,7 +11,7 @@ int main(int argc, char** argv)
     curl_global_init(CURL_GLOBAL_DEFAULT);
 
     QCoreApplication::setApplicationVersion(QString::fromLatin1(kVersionInfo.productVersion));
-    QGuiApplication::setDesktopFileName(QStringLiteral("kelvor"));
+    QGuiApplication::setDesktopFileName(QStringLiteral("jp.kelvor.ProgramUpload"));
 
     const int exitCode = theApp.Run(argc, argv);
 
