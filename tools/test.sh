@@ -7,8 +7,12 @@
 # UndefinedBehaviorSanitizer (memory errors and leaks), and under
 # ThreadSanitizer (the worker threads and their stop).
 #
+# Then it builds the Debian package and checks it with lintian
+# (tools/package.sh), so that the package keeps building.
+#
 #   tools/test.sh                          debug, asan and tsan (build/<preset>)
 #   KELVOR_PRESETS=debug tools/test.sh     only the presets named
+#   KELVOR_PACKAGE=no tools/test.sh        without the package, when iterating
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -23,3 +27,8 @@ for preset in $presets; do
     cmake --build --preset "$preset"
     tools/isolated.sh ctest --preset "$preset" --output-on-failure
 done
+
+if [ "${KELVOR_PACKAGE:-yes}" != no ]; then
+    echo "=== package"
+    tools/package.sh
+fi
