@@ -47,6 +47,8 @@ int showFailure(int argc, char** argv, const QString& message)
     QCoreApplication::setApplicationName(QStringLiteral("kelvor"));
     QGuiApplication::setDesktopFileName(QStringLiteral("jp.kelvor.ProgramUpload"));
     QApplication application(argc, argv);
+    // The look of the program's own message boxes.
+    QApplication::setStyle(QStringLiteral("Fusion"));
     QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("kelvor")));
     QMessageBox::critical(nullptr, QStringLiteral("ＫＥＬＶＯＲ ﾌﾟﾛｸﾞﾗﾑｱｯﾌﾟﾛｰﾄﾞﾕｰﾃｨﾘﾃｨ"), message);
     return 1;
