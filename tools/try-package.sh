@@ -14,7 +14,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 repo=$(pwd)
 
-deb=${1:-$(ls "$repo"/build/deb/kelvor_*.deb 2>/dev/null | tail -n 1)}
+deb=${1:-$(find "$repo/build/deb" -maxdepth 1 -name 'kelvor_*.deb' 2>/dev/null | sort | tail -n 1)}
 if [ -z "$deb" ] || [ ! -f "$deb" ]; then
     echo "No package: run tools/package.sh first." >&2
     exit 1
@@ -113,7 +113,8 @@ for _ in $(seq 100); do
     [ -s "$scratch/display" ] && break
     sleep 0.1
 done
-export DISPLAY=:$(cat "$scratch/display")
+DISPLAY=:$(cat "$scratch/display")
+export DISPLAY
 
 echo "=== from the menu entry, with an empty home"
 gio launch "$entry" > "$out/menu.log" 2>&1
@@ -130,7 +131,7 @@ if [ -n "$window" ]; then
     kill "$pid"
 fi
 for file in KELVOR.INI help1.htm help2.htm help3.htm; do
-    check "~/KELVOR holds $file as installed" cmp -s "$HOME/KELVOR/$file" "/usr/share/kelvor/$file"
+    check "the working folder holds $file as installed" cmp -s "$HOME/KELVOR/$file" "/usr/share/kelvor/$file"
 done
 
 echo "=== a vendor's folder, opened by its KELVOR.INI"
