@@ -7,7 +7,7 @@
 # UndefinedBehaviorSanitizer (memory errors and leaks), and under
 # ThreadSanitizer (the worker threads and their stop).
 #
-# Then it builds the Debian package and checks it with lintian
+# First it builds the Debian package and checks it with lintian
 # (tools/package.sh), so that the package keeps building.
 #
 #   tools/test.sh                          debug, asan and tsan (build/<preset>)
@@ -21,14 +21,14 @@ presets=${KELVOR_PRESETS:-debug asan tsan}
 tools/install-deps.sh
 tools/setup-test-peers.sh
 
+if [ "${KELVOR_PACKAGE:-yes}" != no ]; then
+    echo "=== package"
+    tools/package.sh
+fi
+
 for preset in $presets; do
     echo "=== $preset"
     cmake --preset "$preset"
     cmake --build --preset "$preset"
     tools/isolated.sh ctest --preset "$preset" --output-on-failure
 done
-
-if [ "${KELVOR_PACKAGE:-yes}" != no ]; then
-    echo "=== package"
-    tools/package.sh
-fi
