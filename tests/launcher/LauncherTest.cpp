@@ -77,6 +77,15 @@ protected:
     std::unique_ptr<ChildProcess> m_process;
 };
 
+// The entry is written at install time: an install to another prefix than
+// the configured one names its own launcher, and hands it the file opened.
+TEST(InstalledMenuEntry, StartsThisInstallsLauncherWithTheFileOpened)
+{
+    const std::string entry =
+        readFile(kPrefix / "share/applications/jp.kelvor.ProgramUpload.desktop");
+    EXPECT_NE(entry.find("\nExec=" + kLauncher.string() + " %f\n"), std::string::npos) << entry;
+}
+
 TEST_F(Launcher, FromTheMenuTheProgramRunsInTheOwnFolderLaidOutFromTheInstall)
 {
     start({});
