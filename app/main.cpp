@@ -14,7 +14,7 @@ int main(int argc, char** argv)
     // data (/usr/share/kelvor), whatever the executable is called.
     QCoreApplication::setApplicationName(QStringLiteral("kelvor"));
     QCoreApplication::setApplicationVersion(QString::fromLatin1(kVersionInfo.productVersion));
-    QGuiApplication::setDesktopFileName(QStringLiteral("kelvor"));
+    QGuiApplication::setDesktopFileName(QStringLiteral("jp.kelvor.ProgramUpload"));
 
     const int exitCode = theApp.Run(argc, argv);
 

@@ -7,8 +7,12 @@
 # UndefinedBehaviorSanitizer (memory errors and leaks), and under
 # ThreadSanitizer (the worker threads and their stop).
 #
+# First it builds the Debian package and checks it with lintian
+# (tools/package.sh), so that the package keeps building.
+#
 #   tools/test.sh                          debug, asan and tsan (build/<preset>)
 #   KELVOR_PRESETS=debug tools/test.sh     only the presets named
+#   KELVOR_PACKAGE=no tools/test.sh        without the package, when iterating
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -16,6 +20,11 @@ presets=${KELVOR_PRESETS:-debug asan tsan}
 
 tools/install-deps.sh
 tools/setup-test-peers.sh
+
+if [ "${KELVOR_PACKAGE:-yes}" != no ]; then
+    echo "=== package"
+    tools/package.sh
+fi
 
 for preset in $presets; do
     echo "=== $preset"

@@ -2,7 +2,8 @@
 
 // vsftpd as a second real FTP peer: started by the test with a config of
 // its own on a free 127.0.0.1 port, serving a fresh temporary folder to the
-// local test user that tools/setup-test-peers.sh creates.
+// local test user that exists only inside the tests' namespace
+// (tools/isolated.sh as root adds it there with tools/with-test-user.sh).
 //
 //     if (auto why = kelvor::test::Vsftpd::unavailableReason())
 //         GTEST_SKIP() << *why;
