@@ -3,14 +3,14 @@
 #include "connection/Ftp.h"
 #include "connection/Settings.h"
 #include "platform/Shell.h"
-#include "platform/WinApp.h"
+#include "platform/Trace.h"
 #include "res/resource.h"
 #include "transfer/OperationState.h"
+#include "transfer/SubMenu.h"
 
 #include <cstdio>
 
 CSubMenu g_dlgSubMenu;
-std::string g_strDeviceAddress;
 
 namespace {
 constexpr int kLoginMaxChars = 255;

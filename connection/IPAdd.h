@@ -3,7 +3,6 @@
 #include "platform/DataExchange.h"
 #include "platform/Dialog.h"
 #include "platform/IPAddressCtrl.h"
-#include "transfer/SubMenu.h"
 
 #include <string>
 
@@ -27,6 +26,3 @@ protected:
     void OnShowWindow(BOOL bShow, UINT nStatus);
     void OnButtonHelp();
 };
-
-// The operations menu; run at most once per process.
-extern CSubMenu g_dlgSubMenu;

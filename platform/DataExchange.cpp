@@ -1,8 +1,8 @@
 #include "platform/DataExchange.h"
 
-#include "platform/Dialog.h"
-#include "platform/MessageBox.h"
-#include "platform/WinApp.h"
+#include "platform/AppName.h"
+#include "platform/Text.h"
+#include "platform/Wnd.h"
 
 #include <QLineEdit>
 #include <QString>
@@ -16,7 +16,7 @@ const char* const kTextTooLong = "%1 文字以内で入力してください。"
 
 } // namespace
 
-CDataExchange::CDataExchange(CDialog* pDlgWnd, BOOL bSaveAndValidate)
+CDataExchange::CDataExchange(CWnd* pDlgWnd, BOOL bSaveAndValidate)
     : m_bSaveAndValidate(bSaveAndValidate), m_pDlgWnd(pDlgWnd)
 {}
 
@@ -27,11 +27,6 @@ QWidget* CDataExchange::PrepareCtrl(int nIDC)
         throw std::logic_error("data exchange with a control the dialog does not have");
     m_idLastControl = nIDC;
     return control->widget();
-}
-
-void CDataExchange::AttachControl(int nIDC, CWnd& control)
-{
-    m_pDlgWnd->attachControl(nIDC, control);
 }
 
 void CDataExchange::Fail()
@@ -63,7 +58,7 @@ void DDV_MaxChars(CDataExchange* pDX, const std::string& value, int nChars)
     if (pDX->m_bSaveAndValidate) {
         if (toQString(value).size() > nChars) {
             const std::string text = toStdString(QString::fromUtf8(kTextTooLong).arg(nChars));
-            ::MessageBox(pDX->m_pDlgWnd, text, AfxGetAppName(), MB_OK | MB_ICONEXCLAMATION);
+            pDX->m_pDlgWnd->MessageBox(text, AfxGetAppName(), MB_OK | MB_ICONEXCLAMATION);
             pDX->Fail();
         }
         return;
@@ -81,5 +76,5 @@ void DDX_Control(CDataExchange* pDX, int nIDC, CWnd& rControl)
     if (rControl.widget() != nullptr)
         return;
     pDX->PrepareCtrl(nIDC);
-    pDX->AttachControl(nIDC, rControl);
+    rControl.SubclassDlgItem(nIDC, pDX->m_pDlgWnd);
 }

@@ -5,7 +5,6 @@
 
 #include <string>
 
-class CDialog;
 class CWnd;
 class QWidget;
 
@@ -17,7 +16,7 @@ class CUserException : public CException
 class CDataExchange
 {
 public:
-    CDataExchange(CDialog* pDlgWnd, BOOL bSaveAndValidate);
+    CDataExchange(CWnd* pDlgWnd, BOOL bSaveAndValidate);
 
     // Looks up a control for an exchange; a following validation applies to it.
     QWidget* PrepareCtrl(int nIDC);
@@ -26,11 +25,8 @@ public:
     // selected) and the exchange stops.
     [[noreturn]] void Fail();
 
-    // Attaches control to the dialog's control nIDC.
-    void AttachControl(int nIDC, CWnd& control);
-
     BOOL m_bSaveAndValidate;
-    CDialog* m_pDlgWnd;
+    CWnd* m_pDlgWnd;
     int m_idLastControl = 0; // the control a following validation applies to
 };
 

@@ -3,24 +3,25 @@
 #include "platform/DialogTemplate.h"
 #include "platform/Wnd.h"
 
+#include <map>
 #include <memory>
-#include <vector>
 
 class CDataExchange;
-class DialogWindow;
+class DialogManager;
+class QEventLoop;
 
 // A dialog built from a template: run modally with DoModal(), or created
 // modeless with Create() and shown with ShowWindow().
 //
 // Modality works as the classic dialog manager's: a modal dialog disables its
 // owner and runs its own message loop until EndDialog(); it does not block
-// any other window, so modeless windows keep taking clicks and keys.
+// any other window, so modeless windows keep taking clicks and keys. The
+// keyboard and focus rules are the dialog manager's (DialogManager).
 class CDialog : public CWnd
 {
 public:
-    // pParentWnd names the owner; without one, a modal dialog is owned by the
-    // running modal dialog or else the main window, a modeless one by the
-    // main window.
+    // pParentWnd names the owner; without one, the framework's default owner
+    // is taken (DefaultOwner).
     explicit CDialog(const DialogTemplate& dialogTemplate, CWnd* pParentWnd = nullptr);
     ~CDialog() override;
 
@@ -34,17 +35,10 @@ public:
     BOOL UpdateData(BOOL bSaveAndValidate = TRUE);
 
     // The control with this id, or null.
-    CWnd* GetDlgItem(int nID);
-
-    const DialogTemplate& Template() const { return m_template; }
-    CWnd* Owner() const { return m_pOwner; }
-    bool IsModal() const { return m_bModal; }
+    CWnd* GetDlgItem(int nID) override;
 
     const MessageMap* GetMessageMap() const override;
     BOOL DestroyWindow() override;
-
-    // The modal dialog running innermost, if any.
-    static CDialog* ActiveModalDialog();
 
 protected:
     // Runs once the controls exist; the default loads the members into the
@@ -59,27 +53,15 @@ protected:
 
     virtual void DoDataExchange(CDataExchange* pDX);
 
-    void OnCommand(int nID) override;
-
 private:
-    friend class DialogWindow;
-    friend class CDataExchange;
-    struct Control;
+    bool onDlgItemSubclassed(int nID, CWnd& control) override;
 
     void createWindow(CWnd* owner);
-    void centreOnFirstShow();
-    void setInitialFocus();
+    // Runs OnInitDialog, reporting what escapes it; whether the first tab
+    // stop is to get the focus.
+    BOOL initDialog();
     void releaseOwner();
-
-    // Keyboard and close box, as the dialog manager handles them.
-    void onEnterKey();
-    void onEscapeKey();
-    void onCloseRequest();
-    bool moveFocus(bool forward);
-    void onFocusChanged(QWidget* now);
-
-    Control* controlFor(QWidget* widget);
-    bool attachControl(int nID, CWnd& control);
+    void centreOverOwner();
 
     const DialogTemplate& m_template;
     CWnd* m_pParentWnd;
@@ -87,8 +69,13 @@ private:
     bool m_bModal = false;
     bool m_bEnded = false;
     bool m_bOwnerDisabledByUs = false;
-    bool m_bCentred = false;
     int m_nModalResult = -1;
-    class QEventLoop* m_pLoop = nullptr;
-    std::vector<std::unique_ptr<Control>> m_controls;
+    QEventLoop* m_pLoop = nullptr;
+    std::unique_ptr<DialogManager> m_manager;
+    std::map<int, std::unique_ptr<CWnd>> m_itemWindows; // made on first GetDlgItem
+    std::map<int, CWnd*> m_subclassed;                  // by DDX_Control
 };
+
+// Ends the dialog whose window hDlg is, as CDialog::EndDialog does; FALSE
+// when hDlg names no dialog.
+BOOL EndDialog(HWND hDlg, int nResult);

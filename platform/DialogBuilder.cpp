@@ -73,6 +73,33 @@ QWidget* makeIPAddress(const DialogItem& item, QWidget* parent)
     return edit;
 }
 
+bool isField(const DialogItem& item)
+{
+    return item.kind == ControlClass::Edit || item.kind == ControlClass::IPAddress;
+}
+
+// Names the controls for screen readers; see buildControls.
+void nameControls(std::vector<BuiltControl>& controls)
+{
+    for (std::size_t i = 0; i < controls.size(); ++i) {
+        const DialogItem& item = *controls[i].item;
+        QWidget* widget = controls[i].widget;
+        QString name =
+            item.accessibleName != nullptr ? QString::fromUtf8(item.accessibleName) : QString();
+        if (isField(item) && i > 0 && controls[i - 1].item->kind == ControlClass::Static) {
+            auto* label = qobject_cast<QLabel*>(controls[i - 1].widget);
+            label->setBuddy(widget);
+            if (name.isEmpty())
+                name = label->text();
+        }
+        if (name.isEmpty() && !isField(item))
+            name = textOf(item);
+        widget->setAccessibleName(name);
+        if (auto* address = qobject_cast<IPAddressEdit*>(widget))
+            address->nameFields(name);
+    }
+}
+
 } // namespace
 
 bool isTabStop(const DialogItem& item)
@@ -132,5 +159,6 @@ std::vector<BuiltControl> buildControls(const DialogTemplate& dialogTemplate, QW
             widget->setObjectName(QStringLiteral("control%1").arg(item.id));
         controls.push_back({&item, widget});
     }
+    nameControls(controls);
     return controls;
 }

@@ -35,7 +35,11 @@ Qt::WindowFlags windowFlagsFor(const DialogTemplate& dialogTemplate);
 QSize dialogClientSize(const DialogTemplate& dialogTemplate, const DialogBaseUnits& units);
 
 // Creates the template's controls inside window, placed and sized from
-// dialog units, and returns them in template order.
+// dialog units, and returns them in template order. Each control gets an
+// accessible name: its own text (buttons, statics), the template's name for
+// it, or the text of the static right before it in template order, which
+// becomes its buddy (the dialog manager's rule for labels); the fields of an
+// address control are named as the parts of the address.
 std::vector<BuiltControl> buildControls(const DialogTemplate& dialogTemplate, QWidget* window,
                                         const DialogBaseUnits& units);
 

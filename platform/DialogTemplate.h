@@ -30,7 +30,6 @@ inline constexpr DWORD BS_PUSHBUTTON = 0x0000;
 inline constexpr DWORD BS_DEFPUSHBUTTON = 0x0001;
 
 // Edit controls.
-inline constexpr DWORD ES_LEFT = 0x0000;
 inline constexpr DWORD ES_PASSWORD = 0x0020;
 inline constexpr DWORD ES_AUTOHSCROLL = 0x0080;
 inline constexpr DWORD ES_READONLY = 0x0800;
@@ -59,6 +58,9 @@ struct DialogItem
     int x, y, cx, cy; // dialog units
     DWORD style;
     DWORD exStyle = 0;
+    // What a screen reader calls a control that has no label of its own
+    // (UTF-8); a static right before a field in template order labels it.
+    const char* accessibleName = nullptr;
 };
 
 struct DialogTemplate

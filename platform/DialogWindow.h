@@ -1,18 +1,26 @@
 #pragma once
 
 #include <QWidget>
+#include <functional>
 
-class CDialog;
+class DialogManager;
 
 // The top-level widget of a dialog. It hands the keys the dialog manager
-// handles (Enter, Escape, Tab) and the close box to its dialog, and centres
-// itself when it is first shown.
+// handles (Enter, Escape, Tab), the close box and focus changes to the
+// dialog's manager, and tells when it is shown for the first time. The
+// close box never closes it by itself: hiding and destroying are the
+// dialog's business.
 class DialogWindow : public QWidget
 {
     Q_OBJECT
 
 public:
-    DialogWindow(CDialog* dialog, Qt::WindowFlags flags);
+    explicit DialogWindow(Qt::WindowFlags flags);
+
+    // The manager the window hands its keys to; null hands nothing on (the
+    // dialog is going).
+    void setManager(DialogManager* manager) { m_manager = manager; }
+    void setFirstShowHandler(std::function<void()> handler) { m_onFirstShow = std::move(handler); }
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
@@ -21,5 +29,6 @@ protected:
     bool focusNextPrevChild(bool next) override;
 
 private:
-    CDialog* m_dialog;
+    DialogManager* m_manager = nullptr;
+    std::function<void()> m_onFirstShow;
 };

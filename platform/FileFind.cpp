@@ -30,12 +30,6 @@ std::string CFileFind::GetFilePath() const
     return m_current;
 }
 
-std::string CFileFind::GetFileName() const
-{
-    const auto slash = m_current.rfind('/');
-    return slash == std::string::npos ? m_current : m_current.substr(slash + 1);
-}
-
 void CFileFind::Close()
 {
     m_matches.clear();

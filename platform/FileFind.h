@@ -23,7 +23,6 @@ public:
     // The current match's absolute path: its directory, a '/' unless the
     // directory already ends in one, and the name as the file system has it.
     std::string GetFilePath() const;
-    std::string GetFileName() const;
     void Close();
 
 private:

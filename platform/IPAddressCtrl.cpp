@@ -29,15 +29,3 @@ void CIPAddressCtrl::SetAddress(BYTE nField0, BYTE nField1, BYTE nField2, BYTE n
     if (IPAddressEdit* edit = editOf(*this))
         edit->setAddress({nField0, nField1, nField2, nField3});
 }
-
-void CIPAddressCtrl::ClearAddress()
-{
-    if (IPAddressEdit* edit = editOf(*this))
-        edit->clearAddress();
-}
-
-BOOL CIPAddressCtrl::IsBlank()
-{
-    IPAddressEdit* edit = editOf(*this);
-    return edit == nullptr || edit->isBlank() ? TRUE : FALSE;
-}

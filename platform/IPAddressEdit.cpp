@@ -58,19 +58,15 @@ void IPAddressEdit::setAddress(const std::array<std::uint8_t, 4>& address)
         m_fields[i]->setText(QString::number(address[i]));
 }
 
-void IPAddressEdit::clearAddress()
+void IPAddressEdit::nameFields(const QString& addressName)
 {
-    for (QLineEdit* field : m_fields)
-        field->clear();
-}
-
-bool IPAddressEdit::isBlank() const
-{
-    for (QLineEdit* field : m_fields) {
-        if (!field->text().isEmpty())
-            return false;
+    setAccessibleName(addressName);
+    for (int i = 0; i < 4; ++i) {
+        const QString part = QStringLiteral("第%1オクテット").arg(i + 1);
+        m_fields[i]->setAccessibleName(
+            addressName.isEmpty() ? part : addressName + QLatin1Char(' ') + part);
+        m_fields[i]->setAccessibleDescription(QStringLiteral("0～255"));
     }
-    return true;
 }
 
 void IPAddressEdit::onFieldEdited(int index)

@@ -21,10 +21,10 @@ public:
     // blank.
     int address(std::array<std::uint8_t, 4>& address) const;
     void setAddress(const std::array<std::uint8_t, 4>& address);
-    void clearAddress();
-    bool isBlank() const;
 
-    QLineEdit* field(int index) const { return m_fields[index]; }
+    // Names the control and its four fields for screen readers: the fields
+    // as the first to fourth part of the address called addressName.
+    void nameFields(const QString& addressName);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -1,22 +1,18 @@
 #include "platform/MessageBox.h"
 
+#include "platform/Text.h"
 #include "platform/WindowPlacement.h"
-#include "platform/Wnd.h"
 
 #include <QEventLoop>
 #include <QGuiApplication>
+#include <QLabel>
 #include <QMessageBox>
+#include <QPointer>
 #include <QPushButton>
 #include <QScreen>
 #include <QWindow>
 
 namespace {
-
-MessageBoxHook& hook()
-{
-    static MessageBoxHook current;
-    return current;
-}
 
 QMessageBox::Icon iconFor(UINT type)
 {
@@ -34,20 +30,30 @@ QMessageBox::Icon iconFor(UINT type)
     }
 }
 
-} // namespace
-
-void SetMessageBoxHook(MessageBoxHook newHook)
+// What a screen reader says the box's icon is.
+QString iconName(UINT type)
 {
-    hook() = std::move(newHook);
+    switch (type & 0xF0) {
+    case MB_ICONSTOP:
+        return QStringLiteral("エラー");
+    case MB_ICONQUESTION:
+        return QStringLiteral("確認");
+    case MB_ICONEXCLAMATION:
+        return QStringLiteral("警告");
+    case MB_ICONINFORMATION:
+        return QStringLiteral("情報");
+    default:
+        return {};
+    }
 }
 
-int MessageBox(CWnd* owner, const std::string& text, const std::string& caption, UINT nType)
-{
-    if (hook())
-        return hook()({owner, text, caption, nType});
+} // namespace
 
-    QWidget* ownerWindow =
-        owner != nullptr && owner->widget() != nullptr ? owner->widget()->window() : nullptr;
+int ShowMessageBox(QWidget* ownerWindow, const std::string& text, const std::string& caption,
+                   UINT nType)
+{
+    if (ownerWindow != nullptr)
+        ownerWindow = ownerWindow->window();
 
     QMessageBox box;
     if (ownerWindow != nullptr)
@@ -56,6 +62,8 @@ int MessageBox(CWnd* owner, const std::string& text, const std::string& caption,
     box.setTextFormat(Qt::PlainText);
     box.setText(toQString(text));
     box.setIcon(iconFor(nType));
+    if (auto* icon = box.findChild<QLabel*>(QStringLiteral("qt_msgboxex_icon_label")))
+        icon->setAccessibleName(iconName(nType));
     QPushButton* ok = box.addButton(QStringLiteral("OK"), QMessageBox::AcceptRole);
     QPushButton* cancel = nullptr;
     if ((nType & 0x0F) == MB_OKCANCEL)

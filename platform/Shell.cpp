@@ -1,38 +1,35 @@
 #include "platform/Shell.h"
 
 #include "platform/FileFind.h"
-#include "platform/Wnd.h"
+#include "platform/Text.h"
 
 #include <QDesktopServices>
+#include <QStandardPaths>
 #include <QUrl>
 
 namespace {
 
-ShellOpenHook& hook()
+// Where the document is: as given when absolute, else in the working
+// directory, else among the installed data; "" when it is nowhere.
+std::string locateDocument(const std::string& file)
 {
-    static ShellOpenHook current;
-    return current;
+    if (file.empty())
+        return {};
+    if (file.front() == '/')
+        return FileExists(file) ? file : std::string();
+    if (std::string inWorkingDirectory = JoinPath(GetCurrentDirectory(), file);
+        FileExists(inWorkingDirectory))
+        return inWorkingDirectory;
+    return toStdString(QStandardPaths::locate(QStandardPaths::AppDataLocation, toQString(file)));
 }
 
 } // namespace
-
-void SetShellOpenHook(ShellOpenHook newHook)
-{
-    hook() = std::move(newHook);
-}
 
 void ShellExecute(CWnd* /*owner*/, const char* /*operation*/, const std::string& file,
                   const std::string& /*parameters*/, const std::string& /*directory*/,
                   int /*showCommand*/)
 {
-    std::string path = file;
-    if (!path.empty() && path.front() != '/')
-        path = JoinPath(GetCurrentDirectory(), file);
-    const bool exists = FileExists(path);
-    if (hook()) {
-        hook()(exists ? path : file);
-        return;
-    }
-    if (exists)
+    const std::string path = locateDocument(file);
+    if (!path.empty())
         QDesktopServices::openUrl(QUrl::fromLocalFile(toQString(path)));
 }

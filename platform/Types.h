@@ -33,12 +33,11 @@ inline constexpr UINT MB_ICONINFORMATION = 0x40;
 inline constexpr int SW_HIDE = 0;
 inline constexpr int SW_SHOW = 5;
 
-// SetWindowPos: the z-order target and flags.
+// SetWindowPos: the z-order target (only "above every window that is not
+// topmost itself" is supported) and flags.
 enum class ZOrder
 {
-    Top,
     TopMost,
-    NoTopMost
 };
 inline constexpr ZOrder HWND_TOPMOST = ZOrder::TopMost;
 inline constexpr UINT SWP_NOSIZE = 0x0001;

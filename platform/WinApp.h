@@ -2,9 +2,7 @@
 
 #include "platform/Types.h"
 
-#include <functional>
 #include <string>
-#include <string_view>
 
 class CWnd;
 
@@ -21,30 +19,17 @@ public:
     virtual ~CWinApp();
 
     virtual BOOL InitInstance();
-    virtual int ExitInstance();
 
     int Run(int argc, char** argv);
 
     CWnd* m_pMainWnd = nullptr;
 };
 
-// The application's name, as captions of the framework's own messages show
-// it: the executable's name.
-std::string AfxGetAppName();
-
-CWinApp* AfxGetApp();
 CWnd* AfxGetMainWnd();
 
 // A message box of the framework's own: captioned with the application's
-// name, owned by the active modal dialog or else the main window.
+// name, owned by the framework's default owner of a modal window.
 int AfxMessageBox(const std::string& text, UINT nType = MB_OK);
 
 // Gives controls the look the program was designed with.
 void Enable3dControlsStatic();
-
-// Diagnostic output (standard error), printf-style.
-void AfxTrace(const char* format, ...) __attribute__((format(printf, 1, 2)));
-
-// For tests: receives each trace line instead of standard error.
-using TraceHook = std::function<void(std::string_view line)>;
-void SetTraceHook(TraceHook hook);

@@ -1,11 +1,11 @@
 #include "platform/Wnd.h"
 
+#include "platform/AppName.h"
 #include "platform/Exception.h"
 #include "platform/MessageBox.h"
-#include "platform/WinApp.h"
+#include "platform/Text.h"
 
 #include <QCoreApplication>
-#include <QTimer>
 #include <QWidget>
 #include <QWindow>
 #include <algorithm>
@@ -32,21 +32,13 @@ const char* const kUnexpectedFailure = "処理を続けられませんでした�
 
 } // namespace
 
-QString toQString(const std::string& text)
-{
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-std::string toStdString(const QString& text)
-{
-    return text.toUtf8().toStdString();
-}
-
 CWnd::CWnd() = default;
 
 CWnd::~CWnd()
 {
     forget(this);
+    for (auto& [id, timer] : m_timers)
+        delete timer.data();
     m_timers.clear();
     if (m_ownsWidget && m_widget)
         delete m_widget.data();
@@ -125,18 +117,13 @@ CWnd* CWnd::SetFocus()
     return this;
 }
 
-BOOL CWnd::SetWindowPos(ZOrder insertAfter, int /*x*/, int /*y*/, int /*cx*/, int /*cy*/,
-                        UINT /*nFlags*/)
+BOOL CWnd::SetWindowPos(ZOrder /*insertAfter: always topmost*/, int /*x*/, int /*y*/, int /*cx*/,
+                        int /*cy*/, UINT /*nFlags*/)
 {
     if (!m_widget || !m_widget->isWindow())
         return FALSE;
-    if (insertAfter != ZOrder::TopMost && insertAfter != ZOrder::NoTopMost) {
-        m_widget->raise();
-        return TRUE;
-    }
-    const bool topMost = insertAfter == ZOrder::TopMost;
     Qt::WindowFlags flags = m_widget->windowFlags();
-    flags.setFlag(Qt::WindowStaysOnTopHint, topMost);
+    flags.setFlag(Qt::WindowStaysOnTopHint, true);
     if (m_widget->isVisible() && m_widget->windowHandle() != nullptr) {
         // Changing the widget's flags would hide it; tell the window directly.
         m_widget->overrideWindowFlags(flags);
@@ -144,14 +131,8 @@ BOOL CWnd::SetWindowPos(ZOrder insertAfter, int /*x*/, int /*y*/, int /*cx*/, in
     } else {
         m_widget->setWindowFlags(flags);
     }
-    if (topMost)
-        m_widget->raise();
+    m_widget->raise();
     return TRUE;
-}
-
-bool CWnd::IsTopMost() const
-{
-    return m_widget && m_widget->windowFlags().testFlag(Qt::WindowStaysOnTopHint);
 }
 
 BOOL CWnd::DestroyWindow()
@@ -179,9 +160,10 @@ UINT_PTR CWnd::SetTimer(UINT_PTR nIDEvent, UINT nElapse)
         return 0;
     auto& timer = m_timers[nIDEvent];
     if (!timer) {
-        timer = std::make_unique<QTimer>();
+        timer = new QTimer(m_widget);
+        timer->setObjectName(QStringLiteral("timer %1").arg(nIDEvent));
         timer->setTimerType(Qt::PreciseTimer);
-        QObject::connect(timer.get(), &QTimer::timeout, [this, nIDEvent] {
+        QObject::connect(timer, &QTimer::timeout, m_widget, [this, nIDEvent] {
             SendMessage({MessageKind::Timer, 0, nIDEvent, 0});
         });
     }
@@ -196,40 +178,47 @@ BOOL CWnd::KillTimer(UINT_PTR nIDEvent)
         return FALSE;
     // The tick being handled may belong to this timer: stop it now, delete it
     // once the handler has returned.
-    it->second->stop();
-    it->second.release()->deleteLater();
+    if (QTimer* timer = it->second) {
+        timer->stop();
+        timer->deleteLater();
+    }
     m_timers.erase(it);
     return TRUE;
 }
 
-bool CWnd::IsTimerRunning(UINT_PTR nIDEvent) const
-{
-    const auto it = m_timers.find(nIDEvent);
-    return it != m_timers.end() && it->second->isActive();
-}
-
-void CWnd::SetWindowText(const std::string& text)
-{
-    if (!m_widget)
-        return;
-    if (m_widget->isWindow())
-        m_widget->setWindowTitle(toQString(text));
-    else
-        m_widget->setProperty("text", toQString(text));
-}
-
-std::string CWnd::GetWindowText() const
-{
-    if (!m_widget)
-        return {};
-    if (m_widget->isWindow())
-        return toStdString(m_widget->windowTitle());
-    return toStdString(m_widget->property("text").toString());
-}
-
 int CWnd::MessageBox(const std::string& text, const std::string& caption, UINT nType)
 {
-    return ::MessageBox(this, text, caption, nType);
+    return ShowMessageBox(m_widget, text, caption, nType);
+}
+
+CWnd* CWnd::GetDlgItem(int)
+{
+    return nullptr;
+}
+
+BOOL CWnd::SubclassDlgItem(int nID, CWnd* pParent)
+{
+    if (m_widget || pParent == nullptr)
+        return FALSE;
+    CWnd* item = pParent->GetDlgItem(nID);
+    if (item == nullptr || item->widget() == nullptr)
+        return FALSE;
+    QWidget* control = item->widget();
+    if (!pParent->onDlgItemSubclassed(nID, *this))
+        return FALSE;
+    AttachWidget(control, false);
+    return TRUE;
+}
+
+void CWnd::UnsubclassWindow()
+{
+    if (!m_ownsWidget)
+        m_widget.clear();
+}
+
+bool CWnd::onDlgItemSubclassed(int, CWnd&)
+{
+    return false;
 }
 
 void CWnd::SendMessage(const Message& message)
@@ -258,7 +247,7 @@ void CWnd::ReportCurrentException()
 
 void CWnd::ReportFailure(const std::string& text)
 {
-    ::MessageBox(GetSafeHwnd(), text, AfxGetAppName(), MB_OK | MB_ICONSTOP);
+    MessageBox(text, AfxGetAppName(), MB_OK | MB_ICONSTOP);
 }
 
 void CWnd::dispatch(const Message& message)

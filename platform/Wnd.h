@@ -4,12 +4,11 @@
 #include "platform/Types.h"
 
 #include <QPointer>
+#include <QTimer>
 #include <QWidget>
 #include <map>
-#include <memory>
 #include <string>
 
-class QTimer;
 class CWnd;
 
 // A window is named by its window object; a null handle names no window.
@@ -47,19 +46,25 @@ public:
     // Only the z-order part is supported: HWND_TOPMOST keeps the window above
     // all windows that are not topmost themselves.
     BOOL SetWindowPos(ZOrder insertAfter, int x, int y, int cx, int cy, UINT nFlags);
-    bool IsTopMost() const;
 
     virtual BOOL DestroyWindow();
 
     // Starts, or restarts, timer nIDEvent; its ticks arrive as timer messages.
+    // The timer is a child of the window's widget, named "timer <id>".
     UINT_PTR SetTimer(UINT_PTR nIDEvent, UINT nElapse);
     BOOL KillTimer(UINT_PTR nIDEvent);
-    bool IsTimerRunning(UINT_PTR nIDEvent) const;
 
-    void SetWindowText(const std::string& text);
-    std::string GetWindowText() const;
-
+    // A message box owned by this window (none once the window is gone).
     int MessageBox(const std::string& text, const std::string& caption, UINT nType = MB_OK);
+
+    // The control with this id, for a window that has controls; else null.
+    virtual CWnd* GetDlgItem(int nID);
+
+    // Makes this object the window object of control nID of pParent (once):
+    // from then on pParent's GetDlgItem(nID) returns this object.
+    // UnsubclassWindow lets the control go again.
+    BOOL SubclassDlgItem(int nID, CWnd* pParent);
+    void UnsubclassWindow();
 
     // Delivers a message to this window's handler, or to the default one.
     // A failure escaping a handler is reported to the user and goes no further.
@@ -98,18 +103,18 @@ protected:
     void ReportCurrentException();
 
 private:
-    friend class CDialog;
     void dispatch(const Message& message);
+
+    // What a window with controls does when one of them is subclassed:
+    // it remembers control as the control's window object. The default
+    // (a window without controls) refuses.
+    virtual bool onDlgItemSubclassed(int nID, CWnd& control);
 
     QPointer<QWidget> m_widget;
     QPointer<QWidget> m_focusWhileDisabled;
     bool m_ownsWidget = false;
-    std::map<UINT_PTR, std::unique_ptr<QTimer>> m_timers;
+    std::map<UINT_PTR, QPointer<QTimer>> m_timers;
 };
 
 BOOL EnableWindow(HWND hWnd, BOOL bEnable);
 HWND SetActiveWindow(HWND hWnd);
-
-// Text conversions between the program's UTF-8 strings and the widgets'.
-QString toQString(const std::string& text);
-std::string toStdString(const QString& text);

@@ -66,15 +66,18 @@ constexpr DWORD kStatusLine = 0x50020800; // read-only, borderless, no tab stop
 constexpr DialogItem kUploadItems[] = {
     {ControlClass::Static, IDC_STATIC, "プログラムをアップロード中です。", 25, 12, 128, 12,
      0x50020001},
-    {ControlClass::Edit, IDC_STATUS_TEXT, "", 21, 28, 136, 12, kStatusLine, WS_EX_TRANSPARENT},
+    {ControlClass::Edit, IDC_STATUS_TEXT, "", 21, 28, 136, 12, kStatusLine, WS_EX_TRANSPARENT,
+     "状態"},
     {ControlClass::Button, IDOK, "ｷｬﾝｾﾙ", 68, 64, 40, 16, 0x50000001},
-    {ControlClass::Edit, IDC_ELAPSED_TEXT, "", 21, 44, 136, 12, kStatusLine, WS_EX_TRANSPARENT},
+    {ControlClass::Edit, IDC_ELAPSED_TEXT, "", 21, 44, 136, 12, kStatusLine, WS_EX_TRANSPARENT,
+     "経過時間"},
 };
 
 constexpr DialogItem kDeleteItems[] = {
     {ControlClass::Button, IDOK, "ｷｬﾝｾﾙ", 72, 60, 40, 16, 0x40000001},
     {ControlClass::Static, IDC_STATIC, "プログラムを削除中です。", 28, 12, 128, 12, 0x50020001},
-    {ControlClass::Edit, IDC_STATUS_TEXT, "", 24, 36, 136, 16, kStatusLine, WS_EX_TRANSPARENT},
+    {ControlClass::Edit, IDC_STATUS_TEXT, "", 24, 36, 136, 16, kStatusLine, WS_EX_TRANSPARENT,
+     "状態"},
 };
 
 constexpr DialogTemplate kTemplates[] = {

@@ -4,6 +4,7 @@
 
 #include "platform/DialogTemplate.h"
 
+#include <span>
 #include <string>
 
 // Dialogs.
@@ -32,3 +33,7 @@ const DialogTemplate& DialogResource(UINT nIDTemplate);
 
 // The string table entry with this id, "" when there is none.
 std::string LoadResourceString(UINT nID);
+
+// The images of the icon with this id, one per size (Qt resource paths);
+// none when there is no such icon.
+std::span<const char* const> LoadIconImages(UINT nID);

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the build, the tests and the demo need.
+# Installs the Debian packages the build, the tests and the demo need (the
+# package build's own tools come with tools/package.sh).
 # Idempotent: only missing packages are installed, and nothing is downloaded
 # when everything is already there.
 set -euo pipefail
@@ -7,9 +8,10 @@ set -euo pipefail
 packages=(
     g++ cmake ninja-build pkg-config
     qt6-base-dev libcurl4-openssl-dev libgtest-dev libssl-dev
-    fonts-ipafont-gothic
+    fonts-ipafont-gothic xdg-utils qt6-wayland
     python3 python3-pyftpdlib vsftpd curl
     xvfb xauth iproute2 util-linux
+    desktop-file-utils appstream shared-mime-info libglib2.0-bin
 )
 
 missing=()

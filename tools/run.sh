@@ -10,6 +10,9 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 repo=$(pwd)
 
+# First, so that the xvfb-run below is there when it is suggested.
+tools/install-deps.sh
+
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
     cat >&2 <<'TEXT'
 No display found: the program needs a graphical session.
@@ -21,7 +24,6 @@ TEXT
     exit 1
 fi
 
-tools/install-deps.sh
 cmake --preset release
 cmake --build --preset release --target kelvor
 

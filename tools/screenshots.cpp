@@ -1,9 +1,12 @@
 // Saves a PNG of every window of the program, in the states worth looking
-// at, into the folder given as the only argument. Run it with
+// at, and what a screen reader finds in it (<name>.a11y.txt), into the
+// folder given as the only argument. A grab shows no title bar, so each
+// picture has a strip on top with the window's icon and caption. Run it with
 // QT_QPA_PLATFORM=offscreen to need no display.
 
 #include "app/RT_UTDlg.h"
 #include "connection/IPAdd.h"
+#include "platform/AppIcon.h"
 #include "platform/DialogUnits.h"
 #include "platform/MessageBox.h"
 #include "platform/WinApp.h"
@@ -13,10 +16,16 @@
 #include "transfer/SubMenu.h"
 #include "transfer/Upload.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QDir>
+#include <QFile>
 #include <QFontInfo>
 #include <QMessageBox>
+#include <QMetaEnum>
+#include <QPainter>
+#include <QPixmap>
+#include <QTextStream>
 #include <QTimer>
 #include <cstdio>
 
@@ -24,11 +33,48 @@ namespace {
 
 QString g_folder;
 
+// What a screen reader finds in the window: an object a line, by depth.
+void describe(QAccessibleInterface* node, int depth, QTextStream& out)
+{
+    if (node == nullptr)
+        return;
+    out << QString(depth * 2, QLatin1Char(' '))
+        << QMetaEnum::fromType<QAccessible::Role>().valueToKey(node->role()) << " '"
+        << node->text(QAccessible::Name) << "'";
+    if (const QString value = node->text(QAccessible::Value); !value.isEmpty())
+        out << " value '" << value << "'";
+    if (const QString description = node->text(QAccessible::Description); !description.isEmpty())
+        out << " description '" << description << "'";
+    out << "\n";
+    for (int i = 0; i < node->childCount(); ++i)
+        describe(node->child(i), depth + 1, out);
+}
+
+// A PNG of the window under a title strip that shows its icon and caption,
+// as a title bar would, and its accessible tree.
 void save(QWidget* widget, const QString& name)
 {
     QApplication::processEvents();
     const QString path = g_folder + QLatin1Char('/') + name + QStringLiteral(".png");
-    widget->grab().save(path);
+    const QPixmap client = widget->grab();
+    constexpr int kStrip = 22;
+    QPixmap picture(client.width(), client.height() + kStrip);
+    picture.fill(QColor(0x3c, 0x3c, 0x46));
+    {
+        QPainter painter(&picture);
+        painter.drawPixmap(3, 3, widget->windowIcon().pixmap(16, 16));
+        painter.setPen(Qt::white);
+        painter.setFont(widget->font());
+        painter.drawText(QRect(24, 0, client.width() - 26, kStrip), Qt::AlignVCenter,
+                         widget->windowTitle());
+        painter.drawPixmap(0, kStrip, client);
+    }
+    picture.save(path);
+    QFile tree(g_folder + QLatin1Char('/') + name + QStringLiteral(".a11y.txt"));
+    if (tree.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+        QTextStream out(&tree);
+        describe(QAccessible::queryAccessibleInterface(widget), 0, out);
+    }
     std::printf("%s (%dx%d)\n", qPrintable(path), widget->width(), widget->height());
 }
 
@@ -59,7 +105,7 @@ void saveMessageBox(const std::string& text, const std::string& caption, UINT ty
             }
         }
     });
-    MessageBox(nullptr, text, caption, type);
+    ShowMessageBox(nullptr, text, caption, type);
 }
 
 } // namespace
@@ -70,6 +116,7 @@ int main(int argc, char** argv)
     g_folder = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral(".");
     QDir().mkpath(g_folder);
     Enable3dControlsStatic();
+    SetAppIcon(LoadIconImages(IDR_MAINFRAME));
 
     const QFont font = dialogFont("ＭＳ Ｐゴシック", 11);
     const DialogBaseUnits units = dialogBaseUnits(font);
@@ -83,8 +130,9 @@ int main(int argc, char** argv)
         CIPAdd dialog;
         dialog.Create();
         dialog.ShowWindow(SW_SHOW);
-        dialog.GetDlgItem(IDC_LOGIN)->SetWindowText("admin");
-        dialog.GetDlgItem(IDC_PASSWORD)->SetWindowText("secret");
+        dialog.m_strLogin = "admin";
+        dialog.m_strPassword = "secret";
+        dialog.UpdateData(FALSE);
         save(dialog.widget(), QStringLiteral("129-connection"));
         dialog.DestroyWindow();
     }
@@ -95,7 +143,7 @@ int main(int argc, char** argv)
         upload->ShowWindow(SW_SHOW);
         g_nBlink = 1;
         g_nElapsed = 74;
-        upload->OnTimer(1); // wait text shown, 1分15秒
+        upload->SendMessage({MessageKind::Timer, 0, 1, 0}); // wait text shown, 1分15秒
         save(upload->widget(), QStringLiteral("132-upload"));
         upload->DestroyWindow();
 
@@ -103,7 +151,7 @@ int main(int argc, char** argv)
         deletion->Create();
         deletion->ShowWindow(SW_SHOW);
         g_nBlink = 1;
-        deletion->OnTimer(1); // wait text shown
+        deletion->SendMessage({MessageKind::Timer, 0, 1, 0}); // wait text shown
         save(deletion->widget(), QStringLiteral("133-delete"));
         deletion->DestroyWindow();
     }

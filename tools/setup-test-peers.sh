@@ -1,34 +1,34 @@
 #!/usr/bin/env bash
-# Prepares the machine for the tests' second FTP peer, vsftpd: a local system
-# user it can log in (no home directory; the tests give vsftpd a root folder
-# of their own). The user name and password are the ones the test fixture
-# (tests/support/Vsftpd.h) uses.
+# Prepares the machine for the tests' FTP peers. The vsftpd test user needs
+# nothing here: it exists only inside the tests' own namespace
+# (tools/isolated.sh, tools/test-user.sh).
 #
-# Idempotent and quiet: prints nothing when everything is already in place,
-# and exits 0 without doing anything when not run as root (the vsftpd tests
-# then skip).
+# Earlier versions of this script created that user on the machine, with the
+# repository's password and a login shell, and left it there; such a
+# leftover is removed. Only that account: its name and its comment must
+# both match.
+#
+# Idempotent and quiet: prints nothing when there is nothing to do, and does
+# nothing when not run as root.
 set -euo pipefail
 
 user=kelvorftp
-password=kelvorftp-test
+comment="KELVOR test FTP user"
 
 if [ "$(id -u)" -ne 0 ]; then
     exit 0
 fi
 
-if ! id -u "$user" >/dev/null 2>&1; then
-    # vsftpd's PAM stack (pam_shells) wants a shell listed in /etc/shells, and
-    # vsftpd changes into the home directory before its local_root, so the
-    # home must exist: "/" does, and the user gets no directory of its own.
-    useradd -M -d / -s /bin/sh -c "KELVOR test FTP user" "$user"
+entry=$(grep "^$user:" /etc/passwd || true)
+if [ -z "$entry" ]; then
+    exit 0
 fi
-if [ "$(getent passwd "$user" | cut -d: -f6)" != "/" ]; then
-    usermod -d / "$user"
+if [ "$(cut -d: -f5 <<< "$entry")" != "$comment" ]; then
+    echo "An account $user exists that the test set-up did not make; it is left as it is." >&2
+    exit 0
 fi
 
-# Set the password only when it differs, so a second run stays silent and
-# leaves /etc/shadow untouched.
-current=$(getent shadow "$user" | cut -d: -f2)
-if [ -z "$current" ] || [ "$(perl -e 'print crypt($ARGV[1], $ARGV[0])' "$current" "$password")" != "$current" ]; then
-    echo "$user:$password" | chpasswd
+echo "Removing the account $user that an earlier test set-up left on this machine."
+if ! userdel "$user"; then
+    echo "The account $user could not be removed now; the next run tries again." >&2
 fi

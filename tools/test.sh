@@ -8,8 +8,12 @@
 # ThreadSanitizer (the worker threads and their stop). Then every fuzz
 # target runs for a short time (tools/fuzz.sh).
 #
+# First it builds the Debian package and checks it with lintian
+# (tools/package.sh), so that the package keeps building.
+#
 #   tools/test.sh                          debug, asan and tsan (build/<preset>)
 #   KELVOR_PRESETS=debug tools/test.sh     only the presets named
+#   KELVOR_PACKAGE=no tools/test.sh        without the package, when iterating
 #   KELVOR_FUZZ_SECONDS=60 tools/test.sh   fuzz each target longer (default
 #                                          20 s; 0 leaves fuzzing out)
 set -euo pipefail
@@ -19,6 +23,11 @@ presets=${KELVOR_PRESETS:-debug asan tsan}
 
 tools/install-deps.sh
 tools/setup-test-peers.sh
+
+if [ "${KELVOR_PACKAGE:-yes}" != no ]; then
+    echo "=== package"
+    tools/package.sh
+fi
 
 for preset in $presets; do
     echo "=== $preset"

@@ -3,6 +3,7 @@
 #include "connection/Ftp.h"
 #include "res/resource.h"
 #include "transfer/OperationState.h"
+#include "transfer/ProgressOutcome.h"
 
 namespace {
 
@@ -11,6 +12,26 @@ constexpr UINT kTimerPeriodMs = 500;
 
 // The program directory holds the program file alone, with "." and "..".
 constexpr int kEntriesExamined = 3;
+
+// Either way the menu comes back: the delete never ends it.
+constexpr OutcomeRow kOutcomes[] = {
+    {.status = STATUS_FAILED,
+     .text = "プログラムの削除に失敗しました。\n電源を切る前に、もう一度プログラム\n"
+             "アップロードをしてください。",
+     .caption = "ｴﾗｰﾒｯｾｰｼﾞ",
+     .type = MB_OK | MB_ICONSTOP,
+     .destroyWindow = true,
+     .giveBackMenu = true,
+     .endMenu = false},
+    {.status = STATUS_DONE,
+     .text = "プログラムの削除が終了しました。\n電源を切る前に、もう一度プログラム\n"
+             "アップロードをしてください。",
+     .caption = "ﾒｯｾｰｼﾞ",
+     .type = MB_OK | MB_ICONINFORMATION,
+     .destroyWindow = true,
+     .giveBackMenu = true,
+     .endMenu = false},
+};
 
 bool isDotEntry(const std::string& name)
 {
@@ -47,31 +68,14 @@ void CDelete::OnShowWindow(BOOL bShow, UINT nStatus)
 
 void CDelete::OnTimer(UINT_PTR nIDEvent)
 {
-    g_nBlink = (g_nBlink + 1) % 2;
-    if (g_nBlink == 0)
+    if (AdvanceBlinkPhase() == 0)
         m_strStatus = "　　　　　　　　お待ちください。";
     else
         m_strStatus.clear();
     UpdateData(FALSE);
 
-    switch (g_nStatus.load()) {
-    case STATUS_FAILED:
-        ReportOutcome(*this, kTimerId,
-                      {"プログラムの削除に失敗しました。\n電源を切る前に、もう一度プログラム\n"
-                       "アップロードをしてください。",
-                       "ｴﾗｰﾒｯｾｰｼﾞ", MB_OK | MB_ICONSTOP, /*destroyWindow=*/true,
-                       /*giveBackMenu=*/true, /*endMenu=*/false});
-        break;
-    case STATUS_DONE:
-        ReportOutcome(*this, kTimerId,
-                      {"プログラムの削除が終了しました。\n電源を切る前に、もう一度プログラム\n"
-                       "アップロードをしてください。",
-                       "ﾒｯｾｰｼﾞ", MB_OK | MB_ICONINFORMATION, /*destroyWindow=*/true,
-                       /*giveBackMenu=*/true, /*endMenu=*/false});
-        break;
-    default:
-        break; // still running; a cancelled status means nothing here
-    }
+    // Any other value, a cancelled status included, is still running.
+    ReportOutcome(*this, kTimerId, kOutcomes, g_nStatus.load());
 
     CDialog::OnTimer(nIDEvent);
 }

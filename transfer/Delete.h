@@ -17,15 +17,14 @@ public:
 
     std::string m_strStatus;
 
-    // Handlers, public so that tests can step the window tick by tick.
+protected:
+    void DoDataExchange(CDataExchange* pDX) override;
+    void OnOK() override; // nothing at all
+    void PostNcDestroy() override;
+
     void OnShowWindow(BOOL bShow, UINT nStatus);
     void OnTimer(UINT_PTR nIDEvent);
     void OnSetfocusText();
-    void OnOK() override; // nothing at all
-
-protected:
-    void DoDataExchange(CDataExchange* pDX) override;
-    void PostNcDestroy() override;
 };
 
 // Lists the program directory on the unit, removes the files among the

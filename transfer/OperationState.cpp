@@ -1,10 +1,10 @@
 #include "transfer/OperationState.h"
 
 #include "connection/Ftp.h"
-#include "connection/IPAdd.h"
 
 #include <chrono>
 
+std::string g_strDeviceAddress;
 CFtpConnection* g_pFtpConnection = nullptr;
 int g_bPassive = 0;
 
@@ -20,20 +20,6 @@ std::unique_ptr<CWinThread> g_pWorkerThread;
 int g_nBlink = 0;
 int g_nElapsed = 0;
 std::string g_szElapsedText;
-
-void ReportOutcome(CDialog& window, UINT_PTR timerId, const OutcomeReport& report)
-{
-    window.KillTimer(timerId);
-    window.MessageBox(report.text, report.caption, report.type);
-    if (report.destroyWindow)
-        window.DestroyWindow();
-    if (report.giveBackMenu) {
-        ::EnableWindow(g_hMenuWnd, TRUE);
-        ::SetActiveWindow(g_hMenuWnd);
-    }
-    if (report.endMenu)
-        g_dlgSubMenu.EndDialog(0);
-}
 
 void StoreFinalStatus(int nStatus)
 {

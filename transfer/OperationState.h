@@ -5,7 +5,6 @@
 // status word the worker writes once and the window polls, and the menu
 // window the progress window gives back control to.
 
-#include "platform/Dialog.h"
 #include "platform/Wnd.h"
 #include "platform/WorkerThread.h"
 
@@ -23,7 +22,7 @@ enum OperationStatus : int
     STATUS_CANCELLED = 2, // the user cancelled the upload
 };
 
-extern std::string g_strDeviceAddress; // "%d.%d.%d.%d", set by the connection dialog
+extern std::string g_strDeviceAddress; // "%d.%d.%d.%d", written by the connection dialog
 extern CFtpConnection* g_pFtpConnection;
 extern int g_bPassive;
 
@@ -42,22 +41,6 @@ extern std::unique_ptr<CWinThread> g_pWorkerThread;
 extern int g_nBlink;
 extern int g_nElapsed;
 extern std::string g_szElapsedText;
-
-// How a progress window reports the end of its operation: one row of its
-// outcome table. The steps run in this order: stop the window's timer, show
-// the message box (owned by the window) and wait for it, then those of
-// destroying the window, giving the menu back (enabled and active), and
-// ending the menu (which ends the program) that the row asks for.
-struct OutcomeReport
-{
-    const char* text;
-    const char* caption;
-    UINT type;
-    bool destroyWindow;
-    bool giveBackMenu;
-    bool endMenu;
-};
-void ReportOutcome(CDialog& window, UINT_PTR timerId, const OutcomeReport& report);
 
 // The worker's one store of its outcome. After the worker has been stopped
 // it stores nothing, even if it is still unwinding.

@@ -28,3 +28,7 @@ private:
     void StartOperation(CDialog* pProgressWindow, AFX_THREADPROC pfnWorker);
     void ReportSettingsError();
 };
+
+// The operations menu; run at most once per process, by the connection
+// dialog (which defines it).
+extern CSubMenu g_dlgSubMenu;

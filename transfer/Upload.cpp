@@ -3,6 +3,7 @@
 #include "connection/Ftp.h"
 #include "res/resource.h"
 #include "transfer/OperationState.h"
+#include "transfer/ProgressOutcome.h"
 
 #include <cstdio>
 
@@ -12,6 +13,34 @@ constexpr UINT_PTR kTimerId = 1;
 constexpr UINT kTimerPeriodMs = 500;
 constexpr int kStatusMaxChars = 255;
 constexpr int kElapsedMaxChars = 50;
+
+// What each final status shows, and what follows: a failure gives the menu
+// back for another try; a success or a cancel ends the menu and the program.
+constexpr OutcomeRow kOutcomes[] = {
+    {.status = STATUS_FAILED,
+     .text = "アップロードに失敗しました。",
+     .caption = "ｴﾗｰﾒｯｾｰｼﾞ",
+     .type = MB_OK | MB_ICONSTOP,
+     .destroyWindow = true,
+     .giveBackMenu = true,
+     .endMenu = false},
+    {.status = STATUS_DONE,
+     .text = "アップロードが終了しました。\n\nＫＥＬＶＯＲの電源を入れなおしてください。\n"
+             "システムが動作するまでに時間がかかります。\nしばらくお待ちください。",
+     .caption = "ﾒｯｾｰｼﾞ",
+     .type = MB_OK | MB_ICONINFORMATION,
+     .destroyWindow = true,
+     .giveBackMenu = true,
+     .endMenu = true},
+    {.status = STATUS_CANCELLED,
+     .text = "アップロードを中止しました。\n電源を切る前に、もう一度プログラム\n"
+             "アップロードをしてください。",
+     .caption = "ﾒｯｾｰｼﾞ",
+     .type = MB_OK | MB_ICONINFORMATION,
+     .destroyWindow = false,
+     .giveBackMenu = false,
+     .endMenu = true},
+};
 
 } // namespace
 
@@ -50,8 +79,7 @@ void CUpload::OnShowWindow(BOOL bShow, UINT nStatus)
 
 void CUpload::OnTimer(UINT_PTR nIDEvent)
 {
-    g_nBlink = (g_nBlink + 1) % 2;
-    if (g_nBlink == 0) {
+    if (AdvanceBlinkPhase() == 0) {
         m_strStatus = "　　　　　　しばらくお待ちください。";
         ++g_nElapsed;
     } else {
@@ -65,30 +93,8 @@ void CUpload::OnTimer(UINT_PTR nIDEvent)
     m_strElapsed = g_szElapsedText;
     UpdateData(FALSE);
 
-    switch (g_nStatus.load()) {
-    case STATUS_FAILED:
-        ReportOutcome(*this, kTimerId,
-                      {"アップロードに失敗しました。", "ｴﾗｰﾒｯｾｰｼﾞ", MB_OK | MB_ICONSTOP,
-                       /*destroyWindow=*/true, /*giveBackMenu=*/true, /*endMenu=*/false});
-        break;
-    case STATUS_DONE:
-        ReportOutcome(
-            *this, kTimerId,
-            {"アップロードが終了しました。\n\nＫＥＬＶＯＲの電源を入れなおしてください。\n"
-             "システムが動作するまでに時間がかかります。\nしばらくお待ちください。",
-             "ﾒｯｾｰｼﾞ", MB_OK | MB_ICONINFORMATION, /*destroyWindow=*/true,
-             /*giveBackMenu=*/true, /*endMenu=*/true});
-        break;
-    case STATUS_CANCELLED:
-        ReportOutcome(*this, kTimerId,
-                      {"アップロードを中止しました。\n電源を切る前に、もう一度プログラム\n"
-                       "アップロードをしてください。",
-                       "ﾒｯｾｰｼﾞ", MB_OK | MB_ICONINFORMATION, /*destroyWindow=*/false,
-                       /*giveBackMenu=*/false, /*endMenu=*/true});
-        break;
-    default:
-        break; // still running
-    }
+    // Any other value is still running.
+    ReportOutcome(*this, kTimerId, kOutcomes, g_nStatus.load());
 
     CDialog::OnTimer(nIDEvent);
 }

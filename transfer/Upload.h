@@ -18,15 +18,14 @@ public:
     std::string m_strStatus;
     std::string m_strElapsed;
 
-    // Handlers, public so that tests can step the window tick by tick.
+protected:
+    void DoDataExchange(CDataExchange* pDX) override;
+    void OnOK() override; // Cancel
+    void PostNcDestroy() override;
+
     void OnShowWindow(BOOL bShow, UINT nStatus);
     void OnTimer(UINT_PTR nIDEvent);
     void OnSetfocusText();
-    void OnOK() override; // Cancel
-
-protected:
-    void DoDataExchange(CDataExchange* pDX) override;
-    void PostNcDestroy() override;
 };
 
 // Sends the program file to the unit and stores the outcome.

@@ -15,6 +15,7 @@
 #include "tests/windows/WindowTest.h"
 #include "tests/windows/WorkingFolder.h"
 #include "transfer/OperationState.h"
+#include "transfer/SubMenu.h"
 
 #include <QLineEdit>
 #include <QPushButton>
@@ -46,7 +47,7 @@ inline QString shownAddress()
     auto* edit = qobject_cast<IPAddressEdit*>(controlOf(g_dlgIPAdd, IDC_IPADDRESS));
     QStringList fields;
     for (int i = 0; i < 4; ++i)
-        fields << edit->field(i)->text();
+        fields << addressField(edit, i)->text();
     return fields.join(QLatin1Char('.'));
 }
 

@@ -46,7 +46,7 @@ std::optional<std::string> Vsftpd::unavailableReason()
         return std::string(KELVOR_VSFTPD " is missing: run tools/install-deps.sh");
     if (::getpwnam(kUser) == nullptr)
         return std::string("the test user ") + kUser +
-               " is missing: run tools/setup-test-peers.sh as root";
+               " is missing: it exists only inside the namespace of tools/isolated.sh run as root";
     return std::nullopt;
 }
 

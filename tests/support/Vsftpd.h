@@ -2,8 +2,9 @@
 
 // vsftpd as a second real FTP peer: started by the test with a config of
 // its own on port 21 of a loopback address of its own (LoopbackAddress.h),
-// serving a fresh temporary folder to the local test user that
-// tools/setup-test-peers.sh creates.
+// serving a fresh temporary folder to the local test user that exists only
+// inside the tests' namespace (tools/isolated.sh as root adds it there with
+// tools/with-test-user.sh).
 //
 //     if (auto why = kelvor::test::Vsftpd::unavailableReason())
 //         GTEST_SKIP() << *why;

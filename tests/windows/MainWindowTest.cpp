@@ -3,11 +3,15 @@
 
 #include "app/RT_UT.h"
 #include "app/RT_UTDlg.h"
-#include "platform/SocketInit.h"
 #include "res/resource.h"
+#include "tests/support/NoMoreFiles.h"
 #include "tests/windows/WindowTest.h"
+#include "tests/windows/WorkingFolder.h"
 
 #include <QApplication>
+#include <QIcon>
+#include <QImage>
+#include <QPixmap>
 #include <QPushButton>
 #include <gtest/gtest.h>
 
@@ -57,6 +61,26 @@ TEST_F(MainWindow, ShowsItsTemplateWithStartAsDefaultAndFocused)
     EXPECT_EQ(theApp.InitInstance(), FALSE);
 }
 
+TEST_F(MainWindow, EveryWindowCarriesTheProgramsIconInEverySize)
+{
+    Script script;
+    script.whenActive("main window", IDD_RT_UT_DIALOG, [] { pressKey(Qt::Key_Return); });
+    script.whenActive("connection dialog", IDD_IPADD, [] {
+        for (CWnd* window : {AfxGetMainWnd(), static_cast<CWnd*>(&g_dlgIPAdd)}) {
+            const QIcon icon = window->widget()->windowIcon();
+            ASSERT_FALSE(icon.isNull());
+            QList<int> sizes;
+            for (const QSize& size : icon.availableSizes())
+                sizes << size.width();
+            EXPECT_EQ(sizes, (QList<int>{16, 22, 24, 32, 48, 64, 128, 256}));
+            // The pixels came out of the program itself.
+            EXPECT_FALSE(icon.pixmap(48).toImage().isNull());
+        }
+        clickButton(g_dlgIPAdd, IDCANCEL);
+    });
+    EXPECT_EQ(theApp.InitInstance(), FALSE);
+}
+
 // Exit, Escape and the close box end the program at once, with nothing said.
 class MainWindowEnds : public MainWindow, public ::testing::WithParamInterface<int>
 {};
@@ -89,12 +113,14 @@ INSTANTIATE_TEST_SUITE_P(ExitEscapeCloseBox, MainWindowEnds, ::testing::Values(0
 
 TEST_F(MainWindow, HelpOpensTheFirstPageAndStays)
 {
+    WorkingFolder folder;
+    const std::string page = folder.write("help1.htm", "<html></html>").string();
     Script script;
     script.whenActive("main window", IDD_RT_UT_DIALOG, [] { clickButton(*mainWindow(), IDHELP); });
     script.when(
         "help opened", [this] { return !shell.opened().empty(); },
-        [this] {
-            EXPECT_TRUE(shell.opened().front().ends_with("help1.htm"));
+        [this, page] {
+            EXPECT_EQ(shell.opened(), std::vector<std::string>{page});
             EXPECT_EQ(activeModalTemplate(), IDD_RT_UT_DIALOG);
             EXPECT_TRUE(mainWindow()->IsWindowVisible());
             mainWindow()->EndDialog(IDCANCEL);
@@ -123,11 +149,17 @@ TEST_F(MainWindow, StartThenCancelEndsTheWholeProgram)
 
 TEST_F(MainWindow, SocketFailureIsReportedAndNoWindowShown)
 {
-    SetSocketInitFailureForTesting(true);
+    // The process may open no more files, so no socket can be made; the
+    // report comes up all the same, and the limit goes once it is up.
+    NoMoreFiles limit;
+    boxes.answerWith([&](const ShownMessageBox&) {
+        limit.release();
+        return IDOK;
+    });
     Script script;
     script.never("a window ran", [] { return activeModalTemplate() != 0; });
     EXPECT_EQ(theApp.InitInstance(), FALSE);
-    SetSocketInitFailureForTesting(false);
+    limit.release();
 
     ASSERT_EQ(boxes.shown().size(), 1u);
     EXPECT_EQ(boxes.shown()[0].text, "Windows ｿｹｯﾄの初期化に失敗しました。");

@@ -1,30 +1,70 @@
 #include "tests/windows/WindowTest.h"
 
-#include "platform/Shell.h"
-#include "platform/WinApp.h"
+#include "platform/DefaultOwner.h"
 
+#include <QAbstractButton>
+#include <QAccessible>
 #include <QApplication>
+#include <QDesktopServices>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QMetaEnum>
 #include <QTest>
 #include <QTimer>
+#include <QUrl>
 #include <QWidget>
+#include <QWindow>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 namespace kelvor::test {
 
+namespace {
+
+UINT iconFlags(QMessageBox::Icon icon)
+{
+    switch (icon) {
+    case QMessageBox::Critical:
+        return MB_ICONSTOP;
+    case QMessageBox::Question:
+        return MB_ICONQUESTION;
+    case QMessageBox::Warning:
+        return MB_ICONEXCLAMATION;
+    case QMessageBox::Information:
+        return MB_ICONINFORMATION;
+    default:
+        return 0;
+    }
+}
+
+// The top-level widget whose window is the transient parent of window's.
+QWidget* transientParentOf(const QWidget* window)
+{
+    const QWindow* parent = window != nullptr && window->windowHandle() != nullptr
+                                ? window->windowHandle()->transientParent()
+                                : nullptr;
+    if (parent == nullptr)
+        return nullptr;
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+        if (widget->windowHandle() == parent)
+            return widget;
+    }
+    return nullptr;
+}
+
+} // namespace
+
 MessageBoxRecorder::MessageBoxRecorder()
 {
-    SetMessageBoxHook([this](const MessageBoxRequest& request) {
-        m_shown.push_back(request);
-        return m_answer ? m_answer(request) : IDOK;
-    });
+    qApp->installEventFilter(this);
 }
 
 MessageBoxRecorder::~MessageBoxRecorder()
 {
-    SetMessageBoxHook(nullptr);
+    qApp->removeEventFilter(this);
 }
 
-void MessageBoxRecorder::answerWith(std::function<int(const MessageBoxRequest&)> answer)
+void MessageBoxRecorder::answerWith(std::function<int(const ShownMessageBox&)> answer)
 {
     m_answer = std::move(answer);
 }
@@ -32,29 +72,187 @@ void MessageBoxRecorder::answerWith(std::function<int(const MessageBoxRequest&)>
 std::vector<std::string> MessageBoxRecorder::texts() const
 {
     std::vector<std::string> texts;
-    for (const MessageBoxRequest& request : m_shown)
-        texts.push_back(request.text);
+    for (const ShownMessageBox& box : m_shown)
+        texts.push_back(box.text);
     return texts;
+}
+
+bool MessageBoxRecorder::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::Show) {
+        if (auto* box = qobject_cast<QMessageBox*>(watched))
+            record(box);
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+void MessageBoxRecorder::record(QMessageBox* box)
+{
+    ShownMessageBox shown;
+    shown.owner = transientParentOf(box);
+    shown.ownerTemplate = templateIdOf(shown.owner);
+    shown.text = box->text().toStdString();
+    shown.caption = box->windowTitle().toStdString();
+    const QList<QAbstractButton*> buttons = box->buttons();
+    shown.type = iconFlags(box->icon()) | (buttons.size() > 1 ? MB_OKCANCEL : MB_OK);
+    m_shown.push_back(shown);
+
+    const int answer = m_answer ? m_answer(shown) : IDOK;
+    const QMessageBox::ButtonRole role =
+        answer == IDCANCEL ? QMessageBox::RejectRole : QMessageBox::AcceptRole;
+    QAbstractButton* button = nullptr;
+    for (QAbstractButton* candidate : buttons) {
+        if (box->buttonRole(candidate) == role)
+            button = candidate;
+    }
+    if (button == nullptr) {
+        ADD_FAILURE() << "the box \"" << shown.text << "\" has no button for answer " << answer;
+        return;
+    }
+    // Clicked once the box's own loop runs, as a user would.
+    QTimer::singleShot(0, button, [button] { button->click(); });
 }
 
 ShellRecorder::ShellRecorder()
 {
-    SetShellOpenHook([this](const std::string& path) { m_opened.push_back(path); });
+    QDesktopServices::setUrlHandler(QStringLiteral("file"), this, "open");
 }
 
 ShellRecorder::~ShellRecorder()
 {
-    SetShellOpenHook(nullptr);
+    QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
 }
 
-TraceRecorder::TraceRecorder()
+void ShellRecorder::open(const QUrl& url)
 {
-    SetTraceHook([this](std::string_view line) { m_lines.emplace_back(line); });
+    m_opened.push_back(url.toLocalFile().toStdString());
+}
+
+TraceRecorder::TraceRecorder() : m_file(std::tmpfile())
+{
+    std::fflush(stderr);
+    m_savedStderr = ::dup(STDERR_FILENO);
+    if (m_file == nullptr || m_savedStderr < 0 || ::dup2(::fileno(m_file), STDERR_FILENO) < 0)
+        ADD_FAILURE() << "standard error cannot be caught";
 }
 
 TraceRecorder::~TraceRecorder()
 {
-    SetTraceHook(nullptr);
+    const std::string text = captured();
+    if (m_savedStderr >= 0) {
+        ::dup2(m_savedStderr, STDERR_FILENO);
+        ::close(m_savedStderr);
+    }
+    if (m_file != nullptr)
+        std::fclose(m_file);
+    // Nothing caught is lost: a sanitizer's report, say.
+    std::fputs(text.c_str(), stderr);
+}
+
+std::string TraceRecorder::captured() const
+{
+    std::fflush(stderr);
+    std::string text;
+    if (m_file == nullptr)
+        return text;
+    char buffer[4096];
+    for (off_t offset = 0;;) {
+        const ssize_t got = ::pread(::fileno(m_file), buffer, sizeof buffer, offset);
+        if (got <= 0)
+            break;
+        text.append(buffer, static_cast<std::size_t>(got));
+        offset += got;
+    }
+    return text;
+}
+
+std::vector<std::string> TraceRecorder::lines() const
+{
+    std::vector<std::string> lines;
+    const std::string text = captured();
+    std::size_t start = 0;
+    while (start < text.size()) {
+        const std::size_t end = text.find('\n', start);
+        const std::size_t next = end == std::string::npos ? text.size() : end + 1;
+        lines.push_back(text.substr(start, next - start));
+        start = next;
+    }
+    return lines;
+}
+
+QWidget* ownerWindowOf(const CWnd& wnd)
+{
+    return transientParentOf(wnd.widget());
+}
+
+UINT templateIdOf(const QWidget* widget)
+{
+    if (widget == nullptr)
+        return 0;
+    const QString name = widget->window()->objectName();
+    if (!name.startsWith(QStringLiteral("dialog")))
+        return 0;
+    return name.mid(6).toUInt();
+}
+
+QLineEdit* addressField(QWidget* address, int index)
+{
+    // The fields are the control's line edits, made left to right.
+    const QList<QLineEdit*> fields =
+        address != nullptr ? address->findChildren<QLineEdit*>(Qt::FindDirectChildrenOnly)
+                           : QList<QLineEdit*>();
+    return index >= 0 && index < fields.size() ? fields[index] : nullptr;
+}
+
+bool timerRunning(const CWnd& wnd, UINT_PTR id)
+{
+    if (wnd.widget() == nullptr)
+        return false;
+    const auto* timer = wnd.widget()->findChild<QTimer*>(QStringLiteral("timer %1").arg(id),
+                                                         Qt::FindDirectChildrenOnly);
+    return timer != nullptr && timer->isActive();
+}
+
+bool isTopMost(const CWnd& wnd)
+{
+    return wnd.widget() != nullptr &&
+           wnd.widget()->windowFlags().testFlag(Qt::WindowStaysOnTopHint);
+}
+
+namespace {
+
+void describe(QAccessibleInterface* node, int depth, std::string& out)
+{
+    if (node == nullptr || depth > 16)
+        return;
+    const QMetaEnum roles = QMetaEnum::fromType<QAccessible::Role>();
+    const char* role = roles.valueToKey(node->role());
+    out += std::string(static_cast<std::size_t>(depth) * 2, ' ');
+    out += role != nullptr ? role : "?";
+    out += " '" + node->text(QAccessible::Name).toStdString() + "'";
+    if (const QString value = node->text(QAccessible::Value); !value.isEmpty())
+        out += " value '" + value.toStdString() + "'";
+    if (const QString text = node->text(QAccessible::Description); !text.isEmpty())
+        out += " description '" + text.toStdString() + "'";
+    if (node->state().invisible)
+        out += " (hidden)";
+    out += '\n';
+    for (int i = 0; i < node->childCount(); ++i)
+        describe(node->child(i), depth + 1, out);
+}
+
+} // namespace
+
+std::string accessibleTree(QWidget* window)
+{
+    std::string out;
+    describe(QAccessible::queryAccessibleInterface(window), 0, out);
+    return out;
+}
+
+void tick(CWnd& wnd, UINT_PTR id)
+{
+    wnd.SendMessage({MessageKind::Timer, 0, id, 0});
 }
 
 bool waitFor(const std::function<bool()>& condition, std::chrono::milliseconds timeout)
@@ -80,12 +278,24 @@ void clickButton(CDialog& dialog, int id)
     QTest::mouseClick(button, Qt::LeftButton);
 }
 
+namespace {
+
+// Where a key goes: the focus widget of the active window. Right after a
+// window has gone (a message box, say) the activation is on its way to the
+// next one; a user's next key comes after it, and so does the test's.
+QWidget* keyTarget()
+{
+    waitFor([] { return QApplication::activeWindow() != nullptr; }, 5s);
+    QWidget* target = QApplication::focusWidget();
+    return target != nullptr ? target : QApplication::activeWindow();
+}
+
+} // namespace
+
 void typeText(const QString& text)
 {
     for (const QChar c : text) {
-        QWidget* target = QApplication::focusWidget();
-        if (target == nullptr)
-            target = QApplication::activeWindow();
+        QWidget* target = keyTarget();
         ASSERT_NE(target, nullptr) << "no window to type into";
         QTest::keyClicks(target, QString(c));
     }
@@ -93,9 +303,7 @@ void typeText(const QString& text)
 
 void pressKey(int key)
 {
-    QWidget* target = QApplication::focusWidget();
-    if (target == nullptr)
-        target = QApplication::activeWindow();
+    QWidget* target = keyTarget();
     ASSERT_NE(target, nullptr) << "no window for the key";
     QTest::keyClick(target, static_cast<Qt::Key>(key));
 }
@@ -109,10 +317,15 @@ QWidget* visibleWindowTitled(const QString& caption)
     return nullptr;
 }
 
+CDialog* activeModalDialog()
+{
+    return static_cast<CDialog*>(InnermostModalWindow());
+}
+
 UINT activeModalTemplate()
 {
-    CDialog* dialog = CDialog::ActiveModalDialog();
-    return dialog != nullptr && dialog->widget() != nullptr ? dialog->Template().id : 0;
+    CDialog* dialog = activeModalDialog();
+    return dialog != nullptr ? templateIdOf(dialog->widget()) : 0;
 }
 
 Script::Script() : m_timer(new QTimer)
@@ -142,8 +355,8 @@ Script& Script::whenActive(std::string description, UINT templateId, std::functi
     return when(
         std::move(description),
         [templateId] {
-            CDialog* dialog = CDialog::ActiveModalDialog();
-            return dialog != nullptr && dialog->Template().id == templateId && isActive(*dialog);
+            CDialog* dialog = activeModalDialog();
+            return dialog != nullptr && activeModalTemplate() == templateId && isActive(*dialog);
         },
         std::move(action), timeout);
 }
@@ -165,7 +378,7 @@ void Script::tick()
     if (m_failed) {
         // Unwind: end the innermost modal dialog; the chain's handlers close
         // the rest behind it.
-        if (CDialog* dialog = CDialog::ActiveModalDialog())
+        if (CDialog* dialog = activeModalDialog())
             dialog->EndDialog(IDCANCEL);
         return;
     }

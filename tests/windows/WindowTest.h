@@ -1,68 +1,128 @@
 #pragma once
 
 // Helpers for tests of the windows, run on the offscreen platform: message
-// boxes, help pages and trace lines recorded instead of shown, bounded waits
-// that keep the event loop running, and a script of steps that drives a chain
-// of modal dialogs from inside their own message loops.
+// boxes answered and read off the real boxes, help pages caught where the
+// desktop would open them, trace lines caught on standard error, bounded
+// waits that keep the event loop running, and a script of steps that drives
+// a chain of modal dialogs from inside their own message loops.
 
 #include "platform/Dialog.h"
-#include "platform/MessageBox.h"
 
+#include <QObject>
+#include <QPointer>
 #include <chrono>
+#include <cstdio>
 #include <deque>
 #include <functional>
 #include <string>
 #include <vector>
 
+class QLineEdit;
+class QMessageBox;
+class QUrl;
 class QWidget;
 
 namespace kelvor::test {
 
 using namespace std::chrono_literals;
 
-// Message boxes are recorded and answered instead of shown: by the answer
-// function when one is set, else IDOK.
-class MessageBoxRecorder
+// What a message box showed, read off the real box as it came up.
+struct ShownMessageBox
+{
+    QPointer<QWidget> owner; // the owner's window while it exists; null for none
+    UINT ownerTemplate = 0;  // the template id of the owning dialog; 0 for none
+    std::string text;
+    std::string caption;
+    UINT type = 0; // its buttons and icon as MB_ flags
+};
+
+// Every message box shown while the recorder lives is recorded as it comes
+// up and answered by clicking its button: the one the answer function names
+// (IDOK or IDCANCEL) when one is set, else OK. The answer function runs
+// while the box is up, so it sees the program as the box finds it.
+class MessageBoxRecorder : public QObject
 {
 public:
     MessageBoxRecorder();
-    ~MessageBoxRecorder();
-    MessageBoxRecorder(const MessageBoxRecorder&) = delete;
-    MessageBoxRecorder& operator=(const MessageBoxRecorder&) = delete;
+    ~MessageBoxRecorder() override;
 
-    void answerWith(std::function<int(const MessageBoxRequest&)> answer);
+    void answerWith(std::function<int(const ShownMessageBox&)> answer);
 
-    const std::vector<MessageBoxRequest>& shown() const { return m_shown; }
+    const std::vector<ShownMessageBox>& shown() const { return m_shown; }
     std::vector<std::string> texts() const;
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
-    std::vector<MessageBoxRequest> m_shown;
-    std::function<int(const MessageBoxRequest&)> m_answer;
+    void record(QMessageBox* box);
+
+    std::vector<ShownMessageBox> m_shown;
+    std::function<int(const ShownMessageBox&)> m_answer;
 };
 
-// Documents opened through the desktop, recorded instead of opened.
-class ShellRecorder
+// Documents the program asks the desktop to open, caught instead of opened:
+// the absolute paths, in order.
+class ShellRecorder : public QObject
 {
+    Q_OBJECT
+
 public:
     ShellRecorder();
-    ~ShellRecorder();
+    ~ShellRecorder() override;
     const std::vector<std::string>& opened() const { return m_opened; }
+
+public slots:
+    void open(const QUrl& url);
 
 private:
     std::vector<std::string> m_opened;
 };
 
-// Trace lines, recorded instead of written to standard error.
+// What is written to standard error while the recorder lives (where the
+// framework's trace goes), caught in a file; it goes on to standard error
+// too when the recorder ends.
 class TraceRecorder
 {
 public:
     TraceRecorder();
     ~TraceRecorder();
-    const std::vector<std::string>& lines() const { return m_lines; }
+    TraceRecorder(const TraceRecorder&) = delete;
+    TraceRecorder& operator=(const TraceRecorder&) = delete;
+
+    // The lines so far, each with its line end.
+    std::vector<std::string> lines() const;
 
 private:
-    std::vector<std::string> m_lines;
+    std::string captured() const;
+
+    int m_savedStderr = -1;
+    std::FILE* m_file = nullptr;
 };
+
+// The top-level widget the window system knows as wnd's owner (its window's
+// transient parent), null for none.
+QWidget* ownerWindowOf(const CWnd& wnd);
+
+// The template id of the dialog whose window widget is, 0 when it is none.
+UINT templateIdOf(const QWidget* widget);
+
+// Field index (0 to 3) of an address control, the left one first.
+QLineEdit* addressField(QWidget* address, int index);
+
+// Whether timer id of wnd runs.
+bool timerRunning(const CWnd& wnd, UINT_PTR id);
+
+// Whether wnd's window stays above windows that are not topmost.
+bool isTopMost(const CWnd& wnd);
+
+// What a screen reader sees of window: its accessible tree, an object a
+// line, indented by depth, as "role 'name'" with the value and the
+// description where there are some.
+std::string accessibleTree(QWidget* window);
+
+// Delivers one tick of timer id to wnd, as the timer would.
+void tick(CWnd& wnd, UINT_PTR id = 1);
 
 // Processes events until condition holds or timeout passes; returns whether
 // it holds.
@@ -131,6 +191,9 @@ private:
     bool m_failed = false;
     class QTimer* m_timer;
 };
+
+// The innermost running modal dialog, null when none runs.
+CDialog* activeModalDialog();
 
 // The template id of the innermost running modal dialog, 0 when none runs.
 UINT activeModalTemplate();

@@ -60,7 +60,7 @@ TEST(DataExchange, OverLongTextFailsWithTheFrameworksMessage)
     ASSERT_EQ(boxes.shown().size(), 1u);
     EXPECT_EQ(boxes.shown()[0].text, "5 文字以内で入力してください。");
     EXPECT_EQ(boxes.shown()[0].type, 0x30u);
-    EXPECT_EQ(boxes.shown()[0].owner, &dialog);
+    EXPECT_EQ(boxes.shown()[0].owner, dialog.widget());
     EXPECT_TRUE(waitFor([&] { return hasFocus(dialog, kEdit); }));
     EXPECT_EQ(editOf(dialog)->selectedText(), QStringLiteral("abcdefg"));
 }
@@ -83,7 +83,7 @@ TEST(DataExchange, DefaultOKOfAModalDialogTracesTheFailureAndStaysOpen)
             EXPECT_EQ(trace.lines(),
                       std::vector<std::string>{"UpdateData failed during dialog termination.\n"});
             EXPECT_TRUE(dialog.IsWindowVisible());
-            EXPECT_EQ(CDialog::ActiveModalDialog(), &dialog);
+            EXPECT_EQ(activeModalDialog(), &dialog);
             editOf(dialog)->setText(QStringLiteral("abc"));
             pressKey(Qt::Key_Return);
         });

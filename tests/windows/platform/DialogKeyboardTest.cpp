@@ -68,10 +68,10 @@ TEST(Keyboard, AddressControlIsOneStopFromAnyOfItsFields)
     EXPECT_TRUE(hasFocus(connection, IDC_LOGIN));
     auto* address = qobject_cast<IPAddressEdit*>(controlOf(connection, IDC_IPADDRESS));
     ASSERT_NE(address, nullptr);
-    address->field(2)->setFocus();
+    addressField(address, 2)->setFocus();
     pressKey(Qt::Key_Tab); // the address is last: wraps to the login name
     EXPECT_TRUE(hasFocus(connection, IDC_LOGIN));
-    address->field(3)->setFocus();
+    addressField(address, 3)->setFocus();
     pressShiftTab();
     EXPECT_TRUE(hasFocus(connection, IDHELP));
 }

@@ -41,7 +41,7 @@ TEST(Modal, DisablesTheOwnerChainAndGivesItBackAtEndDialog)
     script.when(
         "menu active", [&] { return isActive(menu); },
         [&] {
-            EXPECT_EQ(menu.Owner(), &main);
+            EXPECT_EQ(ownerWindowOf(menu), main.widget());
             EXPECT_FALSE(main.IsWindowEnabled());
             EXPECT_EQ(confirm.DoModal(), IDCANCEL);
             EXPECT_TRUE(menu.IsWindowEnabled());
@@ -52,7 +52,8 @@ TEST(Modal, DisablesTheOwnerChainAndGivesItBackAtEndDialog)
     script.when(
         "confirmation active", [&] { return isActive(confirm); },
         [&] {
-            EXPECT_EQ(confirm.Owner(), &menu); // the running modal dialog, not the main window
+            EXPECT_EQ(ownerWindowOf(confirm),
+                      menu.widget()); // the running modal dialog, not the main window
             EXPECT_FALSE(menu.IsWindowEnabled());
             pressKey(Qt::Key_Escape);
         });
@@ -91,7 +92,7 @@ TEST(Modeless, MainWindowIsCentredOnTheScreenAndOwnsParentlessWindows)
 
     ProbeDialog progress(DialogResource(IDD_UPLOAD));
     ASSERT_TRUE(progress.Create());
-    EXPECT_EQ(progress.Owner(), &main);
+    EXPECT_EQ(ownerWindowOf(progress), main.widget());
     EXPECT_FALSE(progress.IsWindowVisible());
     // Placed on top before it shows, as the progress windows do; the window
     // system must still know its owner.

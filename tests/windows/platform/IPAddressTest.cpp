@@ -28,13 +28,14 @@ protected:
         edit = qobject_cast<IPAddressEdit*>(dialog.address.widget());
         ASSERT_NE(edit, nullptr);
         dialog.address.SetFocus();
-        ASSERT_TRUE(waitFor([&] { return edit->field(0)->hasFocus(); }));
+        ASSERT_TRUE(waitFor([&] { return addressField(edit, 0)->hasFocus(); }));
     }
 
     void expectFields(const Fields& expected) const
     {
         for (int i = 0; i < 4; ++i)
-            EXPECT_EQ(edit->field(i)->text(), QString::fromUtf8(expected[i])) << "field " << i;
+            EXPECT_EQ(addressField(edit, i)->text(), QString::fromUtf8(expected[i]))
+                << "field " << i;
     }
 
     // The count GetAddress returns, and the four bytes it reads.
@@ -85,21 +86,21 @@ TEST_F(AddressControl, BackspaceInAnEmptyFieldGoesBack)
     typeText(QStringLiteral("12.3"));
     pressKey(Qt::Key_Backspace); // deletes the 3
     expectFields({"12", "", "", ""});
-    EXPECT_TRUE(edit->field(1)->hasFocus());
+    EXPECT_TRUE(addressField(edit, 1)->hasFocus());
     pressKey(Qt::Key_Backspace); // empty: back to the end of the first field
-    EXPECT_TRUE(edit->field(0)->hasFocus());
+    EXPECT_TRUE(addressField(edit, 0)->hasFocus());
     pressKey(Qt::Key_Backspace);
     expectFields({"1", "", "", ""});
 }
 
 TEST_F(AddressControl, GetAddressCountsNonBlankFieldsAndReadsBlanksAsZero)
 {
-    edit->field(0)->setText(QStringLiteral("10"));
-    edit->field(2)->setText(QStringLiteral("0"));
+    addressField(edit, 0)->setText(QStringLiteral("10"));
+    addressField(edit, 2)->setText(QStringLiteral("0"));
     EXPECT_EQ(read(), std::make_pair(2, Bytes{10, 0, 0, 0}));
-    EXPECT_EQ(dialog.address.IsBlank(), FALSE);
-    dialog.address.ClearAddress();
-    EXPECT_EQ(dialog.address.IsBlank(), TRUE);
+    for (int i = 0; i < 4; ++i)
+        addressField(edit, i)->clear();
+    EXPECT_EQ(read(), std::make_pair(0, Bytes{0, 0, 0, 0}));
 }
 
 TEST_F(AddressControl, SetAddressReplacesAllFourFields)
@@ -115,7 +116,7 @@ TEST_F(AddressControl, SetAddressReplacesAllFourFields)
 TEST_F(AddressControl, TypingOverAProposedAddressReplacesItFieldByField)
 {
     dialog.address.SetAddress(192, 168, 1, 1);
-    edit->field(0)->selectAll(); // as when the control is tabbed into
+    addressField(edit, 0)->selectAll(); // as when the control is tabbed into
     // "127" fills the first field and moves on with the next one selected;
     // the '.' that follows must not move on a second time.
     typeText(QStringLiteral("127.1.1.10"));

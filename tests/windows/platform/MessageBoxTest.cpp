@@ -1,8 +1,7 @@
-// Message boxes: intercepted by tests, and shown for real with the buttons,
-// icons, keys and owner handling the program was written for.
+// Message boxes: shown for real with the buttons, icons, keys and owner
+// handling the program was written for.
 
-#include "platform/MessageBox.h"
-
+#include "platform/AppName.h"
 #include "platform/WinApp.h"
 #include "tests/windows/WindowTest.h"
 #include "tests/windows/platform/Probe.h"
@@ -50,23 +49,31 @@ class RealBox : public ::testing::TestWithParam<BoxCase>
 
 } // namespace
 
-TEST(MessageBoxHook, SeesTheRequestAndAnswersIt)
+TEST(WindowMessageBox, IsOwnedByTheWindowAndAnswersWithTheButtonPressed)
 {
     MessageBoxRecorder boxes;
-    boxes.answerWith([](const MessageBoxRequest&) { return IDCANCEL; });
+    boxes.answerWith([](const ShownMessageBox&) { return IDCANCEL; });
     ProbeDialog owner(kForm);
     ASSERT_TRUE(owner.Create());
     EXPECT_EQ(owner.MessageBox("続けますか？", "確認ﾒｯｾｰｼﾞ", 0x21), IDCANCEL);
     ASSERT_EQ(boxes.shown().size(), 1u);
-    EXPECT_EQ(boxes.shown()[0].owner, &owner);
+    EXPECT_EQ(boxes.shown()[0].owner, owner.widget());
     EXPECT_EQ(boxes.shown()[0].text, "続けますか？");
     EXPECT_EQ(boxes.shown()[0].caption, "確認ﾒｯｾｰｼﾞ");
     EXPECT_EQ(boxes.shown()[0].type, 0x21u);
-    for (QWidget* widget : QApplication::topLevelWidgets())
-        EXPECT_EQ(qobject_cast<QMessageBox*>(widget), nullptr) << "a box was made";
+    EXPECT_TRUE(owner.IsWindowEnabled()); // given back
 }
 
-TEST(MessageBoxHook, AfxMessageBoxGivesPlainBoxesTheExclamationIcon)
+TEST(WindowMessageBox, OfAWindowThatIsGoneHasNoOwner)
+{
+    MessageBoxRecorder boxes;
+    ProbeDialog owner(kForm);
+    EXPECT_EQ(owner.MessageBox("本文", "ﾒｯｾｰｼﾞ", 0x40), IDOK);
+    ASSERT_EQ(boxes.shown().size(), 1u);
+    EXPECT_EQ(boxes.shown()[0].owner, nullptr);
+}
+
+TEST(FrameworkMessageBox, GivesPlainBoxesTheExclamationIcon)
 {
     MessageBoxRecorder boxes;
     ProbeDialog main(kForm);
@@ -79,7 +86,7 @@ TEST(MessageBoxHook, AfxMessageBoxGivesPlainBoxesTheExclamationIcon)
     EXPECT_EQ(boxes.shown()[0].type, MB_OK | MB_ICONEXCLAMATION);
     EXPECT_EQ(boxes.shown()[1].type, MB_OKCANCEL | MB_ICONEXCLAMATION);
     EXPECT_EQ(boxes.shown()[2].type, MB_ICONINFORMATION);
-    EXPECT_EQ(boxes.shown()[0].owner, &main);
+    EXPECT_EQ(boxes.shown()[0].owner, main.widget());
     EXPECT_EQ(boxes.shown()[0].caption, AfxGetAppName());
 }
 
@@ -118,7 +125,7 @@ TEST_P(RealBox, ShowsTheIconAndButtonsAndAnswersTheKeys)
                 break;
             }
         });
-    EXPECT_EQ(MessageBox(&owner, "本文", "ﾒｯｾｰｼﾞ", box.flags), box.result);
+    EXPECT_EQ(owner.MessageBox("本文", "ﾒｯｾｰｼﾞ", box.flags), box.result);
     EXPECT_TRUE(owner.IsWindowEnabled());
     EXPECT_TRUE(waitFor([&] { return isActive(owner); }));
 }
@@ -144,6 +151,6 @@ TEST(RealBoxOwner, AlreadyDisabledStaysDisabled)
     Script script;
     script.when(
         "box active", [] { return activeBox() != nullptr; }, [] { pressKey(Qt::Key_Return); });
-    EXPECT_EQ(MessageBox(&owner, "本文", "ﾒｯｾｰｼﾞ", 0x40), IDOK);
+    EXPECT_EQ(owner.MessageBox("本文", "ﾒｯｾｰｼﾞ", 0x40), IDOK);
     EXPECT_FALSE(owner.IsWindowEnabled());
 }

@@ -115,7 +115,7 @@ TEST_P(EscapingFailure, IsReportedWithAStopIconAndTheDialogStays)
     ASSERT_TRUE(dialog.Open());
     clickButton(dialog, kPlain);
     ASSERT_EQ(boxes.shown().size(), 1u);
-    EXPECT_EQ(boxes.shown()[0].owner, &dialog);
+    EXPECT_EQ(boxes.shown()[0].owner, dialog.widget());
     EXPECT_EQ(boxes.shown()[0].type & 0xF0, MB_ICONSTOP);
     EXPECT_FALSE(boxes.shown()[0].text.empty());
     if (framework) {
@@ -142,8 +142,8 @@ TEST(Timer, TicksReachTheMapUntilKilledEvenFromTheirOwnHandler)
     // Timer 8 ticks at the same rate: had 7 gone on, it would show here.
     ASSERT_TRUE(waitFor([&] { return ticks(dialog, 8) >= 5; }));
     EXPECT_EQ(ticks(dialog, 7), 1);
-    EXPECT_FALSE(dialog.IsTimerRunning(7));
-    EXPECT_TRUE(dialog.IsTimerRunning(8));
+    EXPECT_FALSE(timerRunning(dialog, 7));
+    EXPECT_TRUE(timerRunning(dialog, 8));
     EXPECT_EQ(dialog.KillTimer(7), FALSE);
 }
 
@@ -156,7 +156,7 @@ TEST(Timer, SetTimerOnARunningIdReplacesIt)
     dialog.SetTimer(8, 5);
     ASSERT_TRUE(waitFor([&] { return ticks(dialog, 8) >= 5; }));
     EXPECT_EQ(ticks(dialog, 7), 0);
-    EXPECT_TRUE(dialog.IsTimerRunning(7));
+    EXPECT_TRUE(timerRunning(dialog, 7));
 }
 
 TEST(Timer, DestroyWindowFromATickReleasesASelfOwnedWindowLater)
@@ -172,7 +172,7 @@ TEST(Timer, DestroyWindowFromATickReleasesASelfOwnedWindowLater)
         // The object lives on until this handler has returned.
         EXPECT_FALSE(destroyed);
         EXPECT_EQ(dialog->GetSafeHwnd(), nullptr);
-        EXPECT_FALSE(dialog->IsTimerRunning(1));
+        EXPECT_FALSE(timerRunning(*dialog, 1));
         dialog->events.push_back("after destroy");
         handlerFinished = true;
     };

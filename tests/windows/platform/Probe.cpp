@@ -128,12 +128,12 @@ void ProbeDialog::PostNcDestroy()
 
 MainWindowScope::MainWindowScope(CWnd* wnd)
 {
-    AfxGetApp()->m_pMainWnd = wnd;
+    g_testApp.m_pMainWnd = wnd;
 }
 
 MainWindowScope::~MainWindowScope()
 {
-    AfxGetApp()->m_pMainWnd = nullptr;
+    g_testApp.m_pMainWnd = nullptr;
 }
 
 bool hasFocus(CDialog& dialog, int id)

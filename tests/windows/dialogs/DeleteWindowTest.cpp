@@ -1,6 +1,6 @@
 // The delete's progress window, stepped tick by tick.
 
-#include "tests/windows/parts/ProgressWindowTest.h"
+#include "tests/windows/dialogs/ProgressWindowTest.h"
 #include "transfer/Delete.h"
 
 #include <QApplication>
@@ -26,16 +26,16 @@ TEST_F(DeleteWindow, BlinksInThePhaseTheLastOperationLeft)
     g_nBlink = 1;
     runWithWindow(window, [&] {
         EXPECT_EQ(window->widget()->windowTitle(), QStringLiteral("削除中"));
-        EXPECT_TRUE(window->IsTopMost());
-        EXPECT_TRUE(window->IsTimerRunning(1));
+        EXPECT_TRUE(isTopMost(*window));
+        EXPECT_TRUE(timerRunning(*window, 1));
         EXPECT_FALSE(controlOf(*window, IDOK)->isVisible()); // the button is never shown
         EXPECT_EQ(text(*window, IDC_STATUS_TEXT), "");
 
-        window->OnTimer(1);
+        tick(*window);
         EXPECT_EQ(text(*window, IDC_STATUS_TEXT), kWait);
-        window->OnTimer(1);
+        tick(*window);
         EXPECT_EQ(text(*window, IDC_STATUS_TEXT), "");
-        window->OnTimer(1);
+        tick(*window);
         EXPECT_EQ(text(*window, IDC_STATUS_TEXT), kWait);
         EXPECT_EQ(g_nBlink, 0);
     });
@@ -60,13 +60,13 @@ class DeleteOutcome : public DeleteWindow, public ::testing::WithParamInterface<
 TEST_P(DeleteOutcome, IsReportedAndTheMenuComesBackEitherWay)
 {
     bool timerStoppedBeforeTheBox = false;
-    boxes.answerWith([&](const MessageBoxRequest& request) {
-        timerStoppedBeforeTheBox = !window->IsTimerRunning(1) && request.owner == window;
+    boxes.answerWith([&](const ShownMessageBox& request) {
+        timerStoppedBeforeTheBox = !timerRunning(*window, 1) && request.owner == window->widget();
         return IDOK;
     });
     const int result = runWithWindow(window, [&] {
         g_nStatus = GetParam().status;
-        window->OnTimer(1);
+        tick(*window);
         EXPECT_EQ(window->widget(), nullptr);
         EXPECT_TRUE(g_dlgSubMenu.IsWindowEnabled());
         EXPECT_TRUE(waitFor([] { return isActive(g_dlgSubMenu); }));
@@ -93,10 +93,10 @@ TEST_P(DeleteStillRunning, OnAnyOtherStatusValueCancelledIncluded)
 {
     runWithWindow(window, [&] {
         g_nStatus = GetParam();
-        for (int tick = 0; tick < 3; ++tick)
-            window->OnTimer(1);
+        for (int n = 0; n < 3; ++n)
+            tick(*window);
         EXPECT_TRUE(window->IsWindowVisible());
-        EXPECT_TRUE(window->IsTimerRunning(1));
+        EXPECT_TRUE(timerRunning(*window, 1));
         EXPECT_FALSE(g_dlgSubMenu.IsWindowEnabled());
     });
     EXPECT_TRUE(boxes.shown().empty());
@@ -116,10 +116,10 @@ TEST_F(DeleteWindow, EnterDoesNothingAndEscapeOnlyHides)
         pressKey(Qt::Key_Escape);
         EXPECT_FALSE(window->IsWindowVisible());
         EXPECT_NE(window->widget(), nullptr);
-        EXPECT_TRUE(window->IsTimerRunning(1));
+        EXPECT_TRUE(timerRunning(*window, 1));
 
         g_nStatus = STATUS_DONE; // the delete goes on and is still reported
-        window->OnTimer(1);
+        tick(*window);
         EXPECT_TRUE(g_dlgSubMenu.IsWindowEnabled());
     });
     EXPECT_EQ(result, -1);

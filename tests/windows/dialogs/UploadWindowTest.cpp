@@ -1,6 +1,6 @@
 // The upload's progress window, stepped tick by tick.
 
-#include "tests/windows/parts/ProgressWindowTest.h"
+#include "tests/windows/dialogs/ProgressWindowTest.h"
 #include "transfer/Upload.h"
 
 #include <QApplication>
@@ -28,17 +28,17 @@ TEST_F(UploadWindow, FirstUploadBlinksFromBlankAndCountsOnTheWaitText)
     runWithWindow(window, [&] {
         EXPECT_EQ(window->widget()->windowTitle(), QStringLiteral("ｱｯﾌﾟﾛｰﾄﾞ中"));
         EXPECT_TRUE(window->IsWindowVisible());
-        EXPECT_TRUE(window->IsTopMost());
-        EXPECT_TRUE(window->IsTimerRunning(1));
+        EXPECT_TRUE(isTopMost(*window));
+        EXPECT_TRUE(timerRunning(*window, 1));
         EXPECT_EQ(text(*window, IDC_STATUS_TEXT), "");
         EXPECT_EQ(text(*window, IDC_ELAPSED_TEXT), "");
 
-        window->OnTimer(1);
+        tick(*window);
         EXPECT_EQ(g_nBlink, 1);
         EXPECT_EQ(text(*window, IDC_STATUS_TEXT), "");
         EXPECT_EQ(text(*window, IDC_ELAPSED_TEXT), kElapsedPrefix + "0分00秒");
 
-        window->OnTimer(1);
+        tick(*window);
         EXPECT_EQ(text(*window, IDC_STATUS_TEXT), kWait);
         EXPECT_EQ(text(*window, IDC_ELAPSED_TEXT), kElapsedPrefix + "0分01秒");
         EXPECT_EQ(g_szElapsedText, kElapsedPrefix + "0分01秒");
@@ -52,7 +52,7 @@ TEST_F(UploadWindow, PhaseLeftByAnEarlierOperationIsKeptButTheCountRestarts)
     g_nElapsed = 500;
     runWithWindow(window, [&] {
         EXPECT_EQ(g_nElapsed, 0); // showing the window restarts the count
-        window->OnTimer(1);
+        tick(*window);
         EXPECT_EQ(text(*window, IDC_STATUS_TEXT), kWait);
         EXPECT_EQ(text(*window, IDC_ELAPSED_TEXT), kElapsedPrefix + "0分01秒");
     });
@@ -67,7 +67,7 @@ TEST_P(ElapsedLine, ShowsMinutesUnpaddedAndSecondsInTwoDigits)
     runWithWindow(window, [&] {
         g_nBlink = 1; // the next tick shows the wait text and counts
         g_nElapsed = GetParam().first - 1;
-        window->OnTimer(1);
+        tick(*window);
         EXPECT_EQ(text(*window, IDC_ELAPSED_TEXT), kElapsedPrefix + GetParam().second);
     });
 }
@@ -81,13 +81,13 @@ INSTANTIATE_TEST_SUITE_P(Seconds, ElapsedLine,
 TEST_F(UploadWindow, FailureIsReportedThenTheMenuComesBack)
 {
     bool timerStoppedBeforeTheBox = false;
-    boxes.answerWith([&](const MessageBoxRequest& request) {
-        timerStoppedBeforeTheBox = !window->IsTimerRunning(1) && request.owner == window;
+    boxes.answerWith([&](const ShownMessageBox& request) {
+        timerStoppedBeforeTheBox = !timerRunning(*window, 1) && request.owner == window->widget();
         return IDOK;
     });
     const int result = runWithWindow(window, [&] {
         g_nStatus = STATUS_FAILED;
-        window->OnTimer(1);
+        tick(*window);
         EXPECT_EQ(window->widget(), nullptr); // destroyed
         EXPECT_TRUE(g_dlgSubMenu.IsWindowEnabled());
         EXPECT_TRUE(waitFor([] { return isActive(g_dlgSubMenu); }));
@@ -105,7 +105,7 @@ TEST_F(UploadWindow, SuccessAsksForAPowerCycleAndEndsTheMenu)
 {
     const int result = runWithWindow(window, [&] {
         g_nStatus = STATUS_DONE;
-        window->OnTimer(1);
+        tick(*window);
         EXPECT_EQ(window->widget(), nullptr);
         EXPECT_TRUE(g_dlgSubMenu.IsWindowEnabled());
     });
@@ -122,9 +122,9 @@ TEST_F(UploadWindow, CancelledStatusIsReportedAndEndsTheMenuKeepingTheWindow)
 {
     const int result = runWithWindow(window, [&] {
         g_nStatus = STATUS_CANCELLED;
-        window->OnTimer(1);
+        tick(*window);
         EXPECT_NE(window->widget(), nullptr); // not destroyed
-        EXPECT_FALSE(window->IsTimerRunning(1));
+        EXPECT_FALSE(timerRunning(*window, 1));
     });
     EXPECT_EQ(result, 0);
     ASSERT_EQ(boxes.shown().size(), 1u);
@@ -142,10 +142,10 @@ TEST_P(UploadStillRunning, OnAnyOtherStatusValue)
 {
     runWithWindow(window, [&] {
         g_nStatus = GetParam();
-        for (int tick = 0; tick < 4; ++tick)
-            window->OnTimer(1);
+        for (int n = 0; n < 4; ++n)
+            tick(*window);
         EXPECT_TRUE(window->IsWindowVisible());
-        EXPECT_TRUE(window->IsTimerRunning(1));
+        EXPECT_TRUE(timerRunning(*window, 1));
         EXPECT_FALSE(g_dlgSubMenu.IsWindowEnabled());
         EXPECT_EQ(text(*window, IDC_ELAPSED_TEXT), kElapsedPrefix + "0分02秒");
     });
@@ -175,8 +175,8 @@ TEST_F(UploadWindow, EnterCancelsLikeTheButtonAndTheNextTickReportsIt)
         EXPECT_EQ(g_nStatus.load(), STATUS_CANCELLED);
         EXPECT_FALSE(window->IsWindowVisible()); // hidden at once
         EXPECT_NE(window->widget(), nullptr);    // not destroyed
-        EXPECT_TRUE(window->IsTimerRunning(1));  // still ticking
-        window->OnTimer(1);
+        EXPECT_TRUE(timerRunning(*window, 1));   // still ticking
+        tick(*window);
     });
     EXPECT_EQ(result, 0);
     ASSERT_EQ(boxes.shown().size(), 1u);
@@ -199,18 +199,18 @@ TEST_F(UploadWindow, EscapeOnlyHidesAndTheOutcomeIsStillReported)
 {
     const int result = runWithWindow(window, [&] {
         ASSERT_TRUE(waitFor([&] { return isActive(*window); }));
-        window->OnTimer(1);
-        window->OnTimer(1); // 0分01秒
+        tick(*window);
+        tick(*window); // 0分01秒
         pressKey(Qt::Key_Escape);
         EXPECT_FALSE(window->IsWindowVisible());
         EXPECT_EQ(g_nStatus.load(), STATUS_RUNNING);
-        EXPECT_TRUE(window->IsTimerRunning(1));
-        window->OnTimer(1);
-        window->OnTimer(1);
+        EXPECT_TRUE(timerRunning(*window, 1));
+        tick(*window);
+        tick(*window);
         EXPECT_EQ(text(*window, IDC_ELAPSED_TEXT), kElapsedPrefix + "0分02秒"); // not restarted
 
         g_nStatus = STATUS_DONE;
-        window->OnTimer(1);
+        tick(*window);
     });
     EXPECT_EQ(result, 0);
     ASSERT_EQ(boxes.shown().size(), 1u);

@@ -3,10 +3,10 @@
 // A running operations menu with a progress window shown over it, as the
 // menu's start protocol leaves them, for stepping the window tick by tick.
 
-#include "connection/IPAdd.h"
 #include "res/resource.h"
 #include "tests/windows/WindowTest.h"
 #include "transfer/OperationState.h"
+#include "transfer/SubMenu.h"
 
 #include <gtest/gtest.h>
 
@@ -48,7 +48,10 @@ protected:
         return g_dlgSubMenu.DoModal();
     }
 
-    std::string text(CDialog& dialog, int id) { return dialog.GetDlgItem(id)->GetWindowText(); }
+    std::string text(CDialog& dialog, int id)
+    {
+        return controlOf(dialog, id)->property("text").toString().toStdString();
+    }
 
     MessageBoxRecorder boxes;
 };

@@ -5,6 +5,7 @@
 #include "connection/Ftp.h"
 #include "connection/FtpFaultInjection.h"
 #include "connection/IPAdd.h"
+#include "platform/AppName.h"
 #include "platform/IPAddressEdit.h"
 #include "platform/WinApp.h"
 #include "res/resource.h"
@@ -13,6 +14,7 @@
 #include "tests/windows/WindowTest.h"
 #include "tests/windows/WorkingFolder.h"
 #include "transfer/OperationState.h"
+#include "transfer/SubMenu.h"
 
 #include <QApplication>
 #include <QLineEdit>
@@ -25,17 +27,16 @@ namespace {
 const std::string kConnectFailed = "ＫＥＬＶＯＲとの接続に失敗しました。";
 const std::string kBadAddress = "ＩＰアドレスが不正です。";
 
-IPAddressEdit* addressField()
+QWidget* addressControl()
 {
-    return qobject_cast<IPAddressEdit*>(controlOf(g_dlgIPAdd, IDC_IPADDRESS));
+    return controlOf(g_dlgIPAdd, IDC_IPADDRESS);
 }
 
 QString shownAddress()
 {
-    IPAddressEdit* edit = addressField();
     QStringList fields;
     for (int i = 0; i < 4; ++i)
-        fields << edit->field(i)->text();
+        fields << addressField(addressControl(), i)->text();
     return fields.join(QLatin1Char('.'));
 }
 
@@ -47,7 +48,7 @@ void setText(int id, const QString& text)
 void setAddressFields(const QStringList& fields)
 {
     for (int i = 0; i < 4; ++i)
-        addressField()->field(i)->setText(fields[i]);
+        addressField(addressControl(), i)->setText(fields[i]);
 }
 
 class ConnectionDialog : public ::testing::Test
@@ -163,11 +164,11 @@ TEST_F(ConnectionDialog, AllZeroOrBlankAddressIsRefusedAndShownAsZeros)
         EXPECT_TRUE(g_dlgIPAdd.IsWindowVisible());
     });
     ASSERT_EQ(boxes.shown().size(), 2u);
-    for (const MessageBoxRequest& box : boxes.shown()) {
+    for (const ShownMessageBox& box : boxes.shown()) {
         EXPECT_EQ(box.text, kBadAddress);
         EXPECT_EQ(box.caption, "ｴﾗｰﾒｯｾｰｼﾞ");
         EXPECT_EQ(box.type, 0x10u);
-        EXPECT_EQ(box.owner, &g_dlgIPAdd);
+        EXPECT_EQ(box.ownerTemplate, IDD_IPADD);
     }
     EXPECT_EQ(g_strDeviceAddress, ""); // never got that far
 }
@@ -263,7 +264,8 @@ TEST_F(ConnectionDialog, OverlongLoginFailsTheDataExchangeWithATraceLine)
         login->setText(QString(256, QLatin1Char('a')));
         clickButton(g_dlgIPAdd, IDOK);
         EXPECT_TRUE(g_dlgIPAdd.IsWindowVisible());
-        EXPECT_EQ(QApplication::focusWidget(), login);
+        // Once the dialog is active again, the field that failed has the focus.
+        EXPECT_TRUE(waitFor([login] { return QApplication::focusWidget() == login; }));
     });
     ASSERT_EQ(boxes.shown().size(), 1u);
     EXPECT_EQ(boxes.shown()[0].text, "255 文字以内で入力してください。");

@@ -1,6 +1,8 @@
 // The operations menu: confirmations, settings checks, path composition and
 // the start of an operation.
 
+#include "transfer/SubMenu.h"
+
 #include "connection/IPAdd.h"
 #include "res/resource.h"
 #include "tests/windows/WindowTest.h"
@@ -70,7 +72,7 @@ TEST_F(SubMenu, LooksLikeItsTemplateAndStartsOnTheUploadButton)
 TEST_F(SubMenu, CancellingTheConfirmationReadsAndChangesNothing)
 {
     folder.write("KELVOR.INI", "[KELVOR]\nPATH=/prog/\nFILENAME=main.bin\n");
-    boxes.answerWith([](const MessageBoxRequest&) { return IDCANCEL; });
+    boxes.answerWith([](const ShownMessageBox&) { return IDCANCEL; });
     runMenu([] {
         clickButton(g_dlgSubMenu, IDC_UPLOAD);
         clickButton(g_dlgSubMenu, IDC_DELETE);
@@ -79,10 +81,10 @@ TEST_F(SubMenu, CancellingTheConfirmationReadsAndChangesNothing)
     ASSERT_EQ(boxes.shown().size(), 2u);
     EXPECT_EQ(boxes.shown()[0].text, "アップロードを開始します。\nよろしいですか？");
     EXPECT_EQ(boxes.shown()[1].text, "プログラムを削除します。\nよろしいですか？");
-    for (const MessageBoxRequest& box : boxes.shown()) {
+    for (const ShownMessageBox& box : boxes.shown()) {
         EXPECT_EQ(box.caption, "確認ﾒｯｾｰｼﾞ");
         EXPECT_EQ(box.type, 0x21u);
-        EXPECT_EQ(box.owner, &g_dlgSubMenu);
+        EXPECT_EQ(box.ownerTemplate, IDD_SUBMENU);
     }
     for (const std::string* global : {&g_szLocalPath, &g_szIniPath, &g_szRemotePath, &g_szFileName})
         EXPECT_EQ(*global, kSentinel);
@@ -91,7 +93,7 @@ TEST_F(SubMenu, CancellingTheConfirmationReadsAndChangesNothing)
 
 TEST_F(SubMenu, EnterPressesTheFocusedButton)
 {
-    boxes.answerWith([](const MessageBoxRequest&) { return IDCANCEL; });
+    boxes.answerWith([](const ShownMessageBox&) { return IDCANCEL; });
     runMenu([] { pressKey(Qt::Key_Return); });
     ASSERT_EQ(boxes.shown().size(), 1u);
     EXPECT_EQ(boxes.shown()[0].text, "アップロードを開始します。\nよろしいですか？");

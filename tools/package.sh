@@ -1,0 +1,76 @@
+#!/usr/bin/env bash
+# Builds the Debian package from the working tree and checks it with lintian:
+#
+#   tools/package.sh      prints the .deb's path (build/deb/...) as its last line
+#
+# Installs what the build needs first (debian/control's Build-Depends, and
+# dpkg-dev and lintian), only when something is missing. The tree is copied
+# to build/deb-src/kelvor-<version>/ and built there, because
+# dpkg-buildpackage writes its results beside the source folder; nothing is
+# written outside the repository. The build's output goes to
+# build/deb/dpkg-buildpackage.log. Fails when lintian reports an error.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+repo=$(pwd)
+
+sudo=()
+if [ "$(id -u)" -ne 0 ]; then
+    sudo=(sudo)
+fi
+export DEBIAN_FRONTEND=noninteractive
+
+missing=()
+for p in dpkg-dev lintian; do
+    if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q '^install ok installed$'; then
+        missing+=("$p")
+    fi
+done
+if [ ${#missing[@]} -gt 0 ]; then
+    echo "Installing: ${missing[*]}"
+    "${sudo[@]}" apt-get update -qq
+    "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" > /dev/null
+fi
+
+# dpkg-checkbuilddeps knows the Build-Depends syntax (alternatives, versions)
+# and counts build-essential in; apt-get satisfy takes the same syntax.
+if ! dpkg-checkbuilddeps 2>/dev/null; then
+    build_depends=$(perl -MDpkg::Control::Info -e \
+        'print Dpkg::Control::Info->new("debian/control")->get_source()->{"Build-Depends"}')
+    echo "Installing the build dependencies: $(tr -s ' \n' ' ' <<< "$build_depends")"
+    "${sudo[@]}" apt-get update -qq
+    "${sudo[@]}" apt-get satisfy -y -qq --no-install-recommends \
+        "build-essential, $(tr -s ' \n' ' ' <<< "$build_depends")" > /dev/null
+fi
+
+version=$(dpkg-parsechangelog -S Version)
+upstream=${version%-*}
+arch=$(dpkg-architecture -q DEB_HOST_ARCH)
+work=$repo/build/deb-src
+src=$work/kelvor-$upstream
+out=$repo/build/deb
+log=$out/dpkg-buildpackage.log
+
+rm -rf "$work"
+mkdir -p "$src" "$out"
+rm -f "$out"/kelvor_*.deb
+# The working tree as git sees it: tracked files as they are now, and new
+# files not yet added; nothing ignored (build/ among them).
+git ls-files -z --cached --others --exclude-standard |
+    while IFS= read -r -d '' file; do
+        [ -e "$file" ] && printf '%s\0' "$file"
+    done |
+    tar --null --no-recursion -T - -cf - | tar -xf - -C "$src"
+
+echo "Building kelvor $version (log: ${log#"$repo"/})"
+if ! (cd "$src" && dpkg-buildpackage -b -us -uc -Jauto) > "$log" 2>&1; then
+    tail -n 40 "$log" >&2
+    echo "dpkg-buildpackage failed; the whole log is $log" >&2
+    exit 1
+fi
+
+deb=$out/kelvor_${version}_${arch}.deb
+cp "$work/kelvor_${version}_${arch}.deb" "$deb"
+
+echo "lintian:"
+lintian --fail-on error --display-info "$deb"
+echo "$deb"
