@@ -91,8 +91,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     default: {
         const bool sendable = ftp_detail::isSendableCredential(path);
-        FUZZ_CHECK(sendable == (path.find_first_of(std::string_view("\r\n\0", 3)) ==
-                                std::string_view::npos));
+        FUZZ_CHECK(sendable ==
+                   (path.find_first_of(std::string_view("\r\n\0", 3)) == std::string_view::npos));
         break;
     }
     }
