@@ -83,7 +83,7 @@ Clock::duration uploadWithOurs(CFtpConnection& connection, const std::string& fi
 Clock::duration uploadWithCurlTool(const Vsftpd& server, const std::string& file,
                                    const std::string& remote)
 {
-    const std::string url = "ftp://127.0.0.1:" + std::to_string(server.port()) + "/" + remote;
+    const std::string url = "ftp://" + server.address() + "/" + remote;
     const std::string credentials = server.user() + ":" + server.password();
     std::vector<std::string> args = {
         kCurlTool, "-sS", "--disable-epsv", "--noproxy", "*", "-u", credentials, "-T", file, url};
@@ -140,7 +140,7 @@ int main(int argc, char** argv)
 
         CInternetSession session;
         std::unique_ptr<CFtpConnection> connection(session.GetFtpConnection(
-            server.address(), server.user(), server.password(), server.port(), TRUE));
+            server.address(), server.user(), server.password(), INTERNET_DEFAULT_FTP_PORT, TRUE));
 
         // The peak after a small upload, then after the large ones: flat
         // memory means the second is no higher.

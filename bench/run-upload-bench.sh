@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Builds the upload benchmark in an optimised build and runs it: a 1 GiB
 # file stored through CFtpConnection::PutFile and with `curl -T` on the same
-# vsftpd on loopback. Needs root (vsftpd logs a local user in).
+# vsftpd on loopback. Needs root (vsftpd logs a local user in). It runs in a
+# network namespace with only loopback up, where vsftpd listens on port 21
+# of a loopback address.
 #
 #     bench/run-upload-bench.sh [--size-mib N] [--runs N]
 #
@@ -20,4 +22,4 @@ fi
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
     -DKELVOR_BUILD_TESTS=ON -DKELVOR_BUILD_BENCH=ON >/dev/null
 cmake --build "$build" --target bench_upload
-exec "$build/bench/bench_upload" "$@"
+exec "$root/tools/isolated.sh" "$build/bench/bench_upload" "$@"

@@ -1,9 +1,9 @@
 #include "connection/Ftp.h"
 
 #include "connection/FtpConnectionImpl.h"
+#include "connection/FtpFaultInjection.h"
 #include "connection/FtpListing.h"
-#include "connection/FtpPaths.h"
-#include "connection/FtpTuning.h"
+#include "connection/FtpWire.h"
 
 #include <cstring>
 #include <curl/curl.h>
@@ -105,22 +105,27 @@ CInternetSession::CInternetSession(const char*, DWORD dwContext, DWORD, const ch
                                    DWORD)
     : m_dwContext(dwContext)
 {
-    if (ftp_detail::sessionOpenFails())
-        throw CInternetException(ERROR_INTERNET_OUT_OF_HANDLES, m_dwContext);
-
     // The session has no handle of its own: it makes sure libcurl can talk
-    // FTP and can make handles at all, so that a session that opened can
-    // connect.
+    // FTP and can make what a connection needs, so that a session that
+    // opened can connect. A connection runs on a multi handle whose wake-up
+    // (a socket pair) lets a stop end an operation at once; a process that
+    // may open no more files gets the handle but no wake-up.
     const curl_version_info_data* info = curl_version_info(CURLVERSION_NOW);
     bool ftp = false;
     for (const char* const* protocol = info->protocols; protocol && *protocol; ++protocol)
         ftp = ftp || std::strcmp(*protocol, "ftp") == 0;
     if (!ftp)
         throw CInternetException(ERROR_INTERNET_INTERNAL_ERROR, m_dwContext);
-    CURL* probe = curl_easy_init();
-    if (probe == nullptr)
+    CURL* easy = curl_easy_init();
+    CURLM* multi = curl_multi_init();
+    const bool usable = easy != nullptr && multi != nullptr &&
+                        curl_multi_wakeup(multi) == CURLM_OK && !sessionOpensFail();
+    if (multi != nullptr)
+        curl_multi_cleanup(multi);
+    if (easy != nullptr)
+        curl_easy_cleanup(easy);
+    if (!usable)
         throw CInternetException(ERROR_INTERNET_OUT_OF_HANDLES, m_dwContext);
-    curl_easy_cleanup(probe);
 
     m_impl = std::make_unique<Impl>();
 }
@@ -153,9 +158,7 @@ CFtpConnection* CInternetSession::GetFtpConnection(const std::string& server,
     if (!ftp_detail::isSendableCredential(userName) || !ftp_detail::isSendableCredential(password))
         throw CInternetException(ERROR_INVALID_PARAMETER, m_dwContext);
 
-    INTERNET_PORT port = ftp_detail::portOverride().value_or(nPort);
-    if (port == 0)
-        port = INTERNET_DEFAULT_FTP_PORT;
+    const INTERNET_PORT port = nPort != 0 ? nPort : INTERNET_DEFAULT_FTP_PORT;
 
     auto impl =
         std::make_unique<CFtpConnection::Impl>(host, port, userName, password, bPassive != FALSE);
@@ -210,9 +213,9 @@ struct CFtpFileFind::Listing
     std::optional<std::size_t> current; // none before the first step and past the end
 };
 
-CFtpFileFind::CFtpFileFind(CFtpConnection* pConnection, DWORD dwContext)
-    : m_pConnection(pConnection), m_dwContext(dwContext)
-{}
+// Nothing is ever asked to report progress, so the context value has no
+// use here.
+CFtpFileFind::CFtpFileFind(CFtpConnection* pConnection, DWORD) : m_pConnection(pConnection) {}
 
 CFtpFileFind::~CFtpFileFind()
 {

@@ -134,7 +134,6 @@ public:
 
 private:
     CFtpConnection* m_pConnection;
-    DWORD m_dwContext;
     struct Listing;
     std::unique_ptr<Listing> m_listing;
 };

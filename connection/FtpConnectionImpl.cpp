@@ -1,13 +1,11 @@
 #include "connection/FtpConnectionImpl.h"
 
-#include "connection/FtpPaths.h"
-#include "connection/FtpTuning.h"
+#include "connection/FtpFaultInjection.h"
+#include "connection/FtpWire.h"
 #include "platform/WorkerThread.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cerrno>
-#include <climits>
 #include <fcntl.h>
 #include <memory>
 #include <stop_token>
@@ -71,16 +69,6 @@ size_t readLocalFile(char* buffer, size_t size, size_t count, void* userp)
     }
 }
 
-size_t appendListing(char* data, size_t size, size_t count, void* userp)
-{
-    auto* listing = static_cast<std::string*>(userp);
-    const size_t bytes = size * count;
-    if (listing->size() + bytes > kMaxListingBytes)
-        return 0; // libcurl ends the transfer with CURLE_WRITE_ERROR
-    listing->append(data, bytes);
-    return bytes;
-}
-
 struct SlistDeleter
 {
     void operator()(curl_slist* list) const { curl_slist_free_all(list); }
@@ -120,8 +108,7 @@ bool CFtpConnection::Impl::beginOperation()
     lastCurlCode = CURLE_OK;
     lastReplyCode = 0;
     lastReplyLine.clear();
-    m_replyPiece.clear();
-    m_multiLineCode = 0;
+    m_replies.reset();
     if (CWinThread::CurrentStopToken().stop_requested()) {
         lastCurlCode = CURLE_ABORTED_BY_CALLBACK;
         return false;
@@ -137,7 +124,7 @@ BOOL CFtpConnection::Impl::refuse(CURLcode why)
 
 void CFtpConnection::Impl::prepare(const std::string& url)
 {
-    const ftp_test_seams::Timeouts bounds = ftp_detail::timeouts();
+    const FtpBounds bounds = ftpBoundsInForce();
 
     curl_easy_reset(m_easy);
     curl_easy_setopt(m_easy, CURLOPT_URL, url.c_str());
@@ -228,6 +215,8 @@ CURLcode CFtpConnection::Impl::perform()
 
     if (m_stopping.load())
         result = CURLE_ABORTED_BY_CALLBACK;
+    lastReplyCode = m_replies.lastCode();
+    lastReplyLine = m_replies.lastLine();
     if (lastReplyCode == 0) {
         long code = 0;
         if (curl_easy_getinfo(m_easy, CURLINFO_RESPONSE_CODE, &code) == CURLE_OK)
@@ -244,7 +233,7 @@ CURLcode CFtpConnection::Impl::connect()
         lastCurlCode = CURLE_OUT_OF_MEMORY;
         return CURLE_OUT_OF_MEMORY;
     }
-    const auto bound = ftp_detail::timeouts().connectAndLogin;
+    const auto bound = ftpBoundsInForce().connectAndLogin;
     prepare(m_rootUrl);
     // NOBODY on the root logs in and stops there, leaving the logged-in
     // connection in the cache for the operations that follow.
@@ -258,7 +247,8 @@ BOOL CFtpConnection::Impl::put(const std::string& localFile, const std::string& 
 {
     if (!beginOperation())
         return FALSE;
-    if (!ftp_detail::isSendableFilePath(remoteFile))
+    const auto request = ftp_detail::toWire(ftp_detail::FtpOperation::Store, remoteFile);
+    if (!request)
         return refuse(CURLE_URL_MALFORMAT);
 
     LocalFile file;
@@ -269,7 +259,7 @@ BOOL CFtpConnection::Impl::put(const std::string& localFile, const std::string& 
         return refuse(CURLE_READ_ERROR);
     ::posix_fadvise(file.fd, 0, 0, POSIX_FADV_SEQUENTIAL);
 
-    prepare(m_rootUrl + ftp_detail::percentEncodePath(remoteFile));
+    prepare(m_rootUrl + request->urlPath);
     curl_easy_setopt(m_easy, CURLOPT_UPLOAD, 1L);
     curl_easy_setopt(m_easy, CURLOPT_READFUNCTION, &readLocalFile);
     curl_easy_setopt(m_easy, CURLOPT_READDATA, &file);
@@ -284,16 +274,16 @@ BOOL CFtpConnection::Impl::remove(const std::string& remoteFile)
 {
     if (!beginOperation())
         return FALSE;
-    if (!ftp_detail::isSendableFilePath(remoteFile))
+    const auto request = ftp_detail::toWire(ftp_detail::FtpOperation::Remove, remoteFile);
+    if (!request)
         return refuse(CURLE_URL_MALFORMAT);
 
-    // The '*' tells libcurl that a refused DELE is no failure of the
-    // connection, which it then keeps; whether the file went is in the
-    // reply, the last one of the operation.
-    Slist quote(curl_slist_append(nullptr, ("*DELE " + remoteFile).c_str()));
+    // libcurl keeps the connection when the DELE is refused; whether the
+    // file went is in the reply, the last one of the operation.
+    Slist quote(curl_slist_append(nullptr, request->command.c_str()));
     if (!quote)
         return refuse(CURLE_OUT_OF_MEMORY);
-    prepare(m_rootUrl);
+    prepare(m_rootUrl + request->urlPath);
     curl_easy_setopt(m_easy, CURLOPT_NOBODY, 1L);
     curl_easy_setopt(m_easy, CURLOPT_QUOTE, quote.get());
     const CURLcode result = perform();
@@ -306,17 +296,29 @@ bool CFtpConnection::Impl::list(const std::string& path, std::string& data)
     data.clear();
     if (!beginOperation())
         return false;
-    if (!ftp_detail::isSendableListingPath(path)) {
+    const auto request = ftp_detail::toWire(ftp_detail::FtpOperation::List, path);
+    if (!request) {
         lastCurlCode = CURLE_URL_MALFORMAT;
         return false;
     }
 
-    const std::string command = path.empty() ? "NLST" : "NLST " + path;
-    prepare(m_rootUrl);
-    curl_easy_setopt(m_easy, CURLOPT_CUSTOMREQUEST, command.c_str());
-    curl_easy_setopt(m_easy, CURLOPT_WRITEFUNCTION, &appendListing);
-    curl_easy_setopt(m_easy, CURLOPT_WRITEDATA, &data);
-    if (perform() != CURLE_OK) {
+    prepare(m_rootUrl + request->urlPath);
+    curl_easy_setopt(m_easy, CURLOPT_CUSTOMREQUEST, request->command.c_str());
+    // libcurl fetches listings in ASCII mode and turns every CR of the data
+    // into LF before the write callback sees it, so that a name holding a
+    // bare CR would arrive as two names. Its debug callback gets the bytes
+    // as they came off the data connection, before that: the listing is
+    // taken from there, and the write callback only ends an oversized one.
+    m_listing = &data;
+    m_listingTooLarge = false;
+    curl_easy_setopt(m_easy, CURLOPT_VERBOSE, 1L);
+    curl_easy_setopt(m_easy, CURLOPT_DEBUGFUNCTION, &Impl::onDebug);
+    curl_easy_setopt(m_easy, CURLOPT_DEBUGDATA, this);
+    curl_easy_setopt(m_easy, CURLOPT_WRITEFUNCTION, &Impl::onListingData);
+    curl_easy_setopt(m_easy, CURLOPT_WRITEDATA, this);
+    const CURLcode result = perform();
+    m_listing = nullptr;
+    if (result != CURLE_OK || m_listingTooLarge) {
         data.clear();
         return false;
     }
@@ -325,47 +327,33 @@ bool CFtpConnection::Impl::list(const std::string& path, std::string& data)
 
 size_t CFtpConnection::Impl::onHeader(char* data, size_t size, size_t count, void* self)
 {
-    auto* impl = static_cast<Impl*>(self);
     const size_t bytes = size * count;
-    impl->m_replyPiece.append(data, bytes);
-    std::size_t end;
-    while ((end = impl->m_replyPiece.find('\n')) != std::string::npos) {
-        std::string line = impl->m_replyPiece.substr(0, end);
-        impl->m_replyPiece.erase(0, end + 1);
-        if (!line.empty() && line.back() == '\r')
-            line.pop_back();
-        impl->onReplyLine(std::move(line));
-    }
+    static_cast<Impl*>(self)->m_replies.feed(std::string_view(data, bytes));
     return bytes;
 }
 
-void CFtpConnection::Impl::onReplyLine(std::string line)
+int CFtpConnection::Impl::onDebug(CURL*, curl_infotype type, char* data, size_t size, void* self)
 {
-    // Only reply lines count: "123 text" ends a reply, "123-text" opens a
-    // multi-line one that ends with "123 text". libcurl also hands this
-    // callback lines of its own making ("Content-Length: ..."), which have
-    // no code.
-    const bool coded = line.size() >= 3 && std::isdigit(static_cast<unsigned char>(line[0])) &&
-                       std::isdigit(static_cast<unsigned char>(line[1])) &&
-                       std::isdigit(static_cast<unsigned char>(line[2])) &&
-                       (line.size() == 3 || line[3] == ' ' || line[3] == '-');
-    if (!coded)
-        return;
-    const int code = std::stoi(line.substr(0, 3));
-    const bool opens = line.size() > 3 && line[3] == '-';
-    if (m_multiLineCode != 0) {
-        if (code != m_multiLineCode || opens)
-            return;
-        m_multiLineCode = 0;
-    } else if (opens) {
-        m_multiLineCode = code;
-        return;
+    auto* impl = static_cast<Impl*>(self);
+    if (type != CURLINFO_DATA_IN || impl->m_listing == nullptr || impl->m_listingTooLarge)
+        return 0;
+    if (impl->m_listing->size() + size > kMaxListingBytes) {
+        // Ended by the write or the progress callback, whichever comes first.
+        impl->m_listingTooLarge = true;
+        return 0;
     }
-    lastReplyCode = code;
-    lastReplyLine = std::move(line);
+    impl->m_listing->append(data, size);
+    return 0;
+}
+
+size_t CFtpConnection::Impl::onListingData(char*, size_t size, size_t count, void* self)
+{
+    // Returning less than given makes libcurl end with CURLE_WRITE_ERROR.
+    return static_cast<Impl*>(self)->m_listingTooLarge ? 0 : size * count;
 }
 
 int CFtpConnection::Impl::onProgress(void* self, curl_off_t, curl_off_t, curl_off_t, curl_off_t)
 {
-    return static_cast<Impl*>(self)->m_stopping.load() ? 1 : 0;
+    const auto* impl = static_cast<Impl*>(self);
+    return impl->m_stopping.load() || impl->m_listingTooLarge ? 1 : 0;
 }

@@ -18,6 +18,7 @@
 // at once.
 
 #include "connection/Ftp.h"
+#include "connection/FtpReplyLines.h"
 
 #include <atomic>
 #include <curl/curl.h>
@@ -41,8 +42,8 @@ struct CFtpConnection::Impl
 
     BOOL put(const std::string& localFile, const std::string& remoteFile);
     BOOL remove(const std::string& remoteFile);
-    // The raw NLST reply data of path, or false for a refused or failed
-    // listing.
+    // The NLST data of path byte for byte as the server sent it, or false
+    // for a refused, failed or oversized listing.
     bool list(const std::string& path, std::string& data);
 
     int lastCurlCode = CURLE_OK;
@@ -64,7 +65,8 @@ private:
 
     static size_t onHeader(char* data, size_t size, size_t count, void* self);
     static int onProgress(void* self, curl_off_t, curl_off_t, curl_off_t, curl_off_t);
-    void onReplyLine(std::string line);
+    static int onDebug(CURL*, curl_infotype type, char* data, size_t size, void* self);
+    static size_t onListingData(char* data, size_t size, size_t count, void* self);
 
     const std::string m_rootUrl; // "ftp://a.b.c.d:port/"
     const std::string m_user;
@@ -78,7 +80,10 @@ private:
     // operation's thread.
     std::atomic<bool> m_stopping{false};
 
-    // Reply lines arrive through the header callback, possibly in pieces.
-    std::string m_replyPiece;
-    int m_multiLineCode = 0; // the code of an open "123-" reply, else 0
+    ftp_detail::FtpReplyTracker m_replies;
+
+    // The listing being received: the bytes as they came off the data
+    // connection, and whether they went past the listing bound.
+    std::string* m_listing = nullptr;
+    bool m_listingTooLarge = false;
 };

@@ -2,6 +2,20 @@
 
 namespace ftp_detail {
 
+namespace {
+
+bool hasControlByte(std::string_view text)
+{
+    for (char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x20 || byte == 0x7F)
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
 std::string bareName(std::string_view line)
 {
     while (!line.empty() && line.back() == '/')
@@ -19,8 +33,12 @@ std::vector<std::string> splitNameList(std::string_view data)
         const std::size_t end = data.find('\n');
         std::string_view line = data.substr(0, end);
         data = end == std::string_view::npos ? std::string_view() : data.substr(end + 1);
-        if (!line.empty() && line.back() == '\r')
+        if (end != std::string_view::npos && !line.empty() && line.back() == '\r')
             line.remove_suffix(1);
+        if (hasControlByte(line)) {
+            names.emplace_back(line);
+            continue;
+        }
         std::string name = bareName(line);
         if (!name.empty())
             names.push_back(std::move(name));

@@ -30,13 +30,24 @@ CWinThread::CWinThread(std::shared_ptr<State> state) : m_state(std::move(state))
 
 CWinThread::~CWinThread()
 {
+    if (!m_waitedAfterStop)
+        StopAndWait(kEndWaitOnDestroy);
+}
+
+bool CWinThread::StopAndWait(std::chrono::milliseconds bound)
+{
     RequestStop();
-    if (WaitForEnd(kEndWaitOnDestroy)) {
+    if (m_waitedAfterStop)
+        return HasEnded();
+    m_waitedAfterStop = true;
+    const bool ended = WaitForEnd(bound);
+    if (ended) {
         m_state->thread.join();
     } else {
         // The state is shared with the thread, so it may safely run on.
         m_state->thread.detach();
     }
+    return ended;
 }
 
 void CWinThread::RequestStop()

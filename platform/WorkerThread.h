@@ -25,10 +25,16 @@ public:
 
     // Stops the worker if it still runs and waits a bounded time for it to
     // end; a worker that does not end in time is left to finish on its own.
+    // After StopAndWait it does not wait again.
     ~CWinThread();
 
     void RequestStop();
     bool IsStopRequested() const;
+
+    // Stops the worker and waits up to bound for it to end; whether it
+    // ended. A worker that has not ended by then is let go: it finishes on
+    // its own, and the destructor does not wait for it a second time.
+    bool StopAndWait(std::chrono::milliseconds bound);
 
     // True once the thread function has returned (or thrown).
     bool HasEnded() const;
@@ -53,6 +59,7 @@ private:
     friend std::unique_ptr<CWinThread> AfxBeginThread(AFX_THREADPROC, void*);
 
     std::shared_ptr<State> m_state;
+    bool m_waitedAfterStop = false;
 };
 
 // Starts pfnThreadProc(pParam) on a new thread at once.

@@ -5,7 +5,8 @@
 #
 # Every test runs three times: in a Debug build, under AddressSanitizer with
 # UndefinedBehaviorSanitizer (memory errors and leaks), and under
-# ThreadSanitizer (the worker threads and their stop).
+# ThreadSanitizer (the worker threads and their stop). Then every fuzz
+# target runs for a short time (tools/fuzz.sh).
 #
 # First it builds the Debian package and checks it with lintian
 # (tools/package.sh), so that the package keeps building.
@@ -13,6 +14,8 @@
 #   tools/test.sh                          debug, asan and tsan (build/<preset>)
 #   KELVOR_PRESETS=debug tools/test.sh     only the presets named
 #   KELVOR_PACKAGE=no tools/test.sh        without the package, when iterating
+#   KELVOR_FUZZ_SECONDS=60 tools/test.sh   fuzz each target longer (default
+#                                          20 s; 0 leaves fuzzing out)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -32,3 +35,9 @@ for preset in $presets; do
     cmake --build --preset "$preset"
     tools/isolated.sh ctest --preset "$preset" --output-on-failure
 done
+
+fuzz_seconds=${KELVOR_FUZZ_SECONDS:-20}
+if [ "$fuzz_seconds" != 0 ]; then
+    echo "=== fuzz"
+    tools/fuzz.sh "$fuzz_seconds"
+fi

@@ -28,11 +28,15 @@ void StoreFinalStatus(int nStatus)
 
 void ReleaseOperationState()
 {
+    // A stopped worker notices within about a second even in libcurl's
+    // blocking wait for an upload's final reply; one that has not ended in
+    // this time is stuck, and the program ends without it.
+    constexpr auto kWorkerEndBound = std::chrono::seconds(5);
+
     bool workerGone = true;
     if (g_pWorkerThread) {
-        g_pWorkerThread->RequestStop();
-        workerGone = g_pWorkerThread->WaitForEnd(std::chrono::seconds(10));
-        g_pWorkerThread.reset();
+        workerGone = g_pWorkerThread->StopAndWait(kWorkerEndBound);
+        g_pWorkerThread.reset(); // waits no more
     }
     if (workerGone) {
         delete g_pFtpConnection;

@@ -1,193 +1,36 @@
 // The whole program in one process, driven through its windows with the
-// keyboard and the mouse, against the unit stand-in on 127.1.1.10: main
-// window, Start, login, operations menu, upload or delete, outcome, end.
+// keyboard and the mouse, against the unit stand-in on port 21 of a loopback
+// address of its own: main window, Start, login, operations menu, upload or
+// delete, outcome, end.
 
-#include "app/RT_UT.h"
-#include "app/RT_UTDlg.h"
-#include "connection/FtpTestSeams.h"
-#include "platform/IPAddressEdit.h"
-#include "res/resource.h"
-#include "tests/support/TestFiles.h"
-#include "tests/support/UnitStandIn.h"
-#include "tests/windows/WindowTest.h"
-#include "tests/windows/WorkingFolder.h"
-#include "transfer/OperationState.h"
-#include "transfer/SubMenu.h"
+#include "tests/e2e/EndToEnd.h"
+
+#include "connection/FtpFaultInjection.h"
 
 #include <QApplication>
-#include <QLineEdit>
-#include <QPushButton>
 #include <QTest>
-#include <filesystem>
-#include <gtest/gtest.h>
+#include <optional>
 
 using namespace kelvor::test;
-namespace fs = std::filesystem;
-
-namespace {
-
-const char* const kUnitAddress = "127.1.1.10";
-const std::string kConfirmUpload = "アップロードを開始します。\nよろしいですか？";
-const std::string kConfirmDelete = "プログラムを削除します。\nよろしいですか？";
-const std::string kUploadDone =
-    "アップロードが終了しました。\n\nＫＥＬＶＯＲの電源を入れなおしてください。\n"
-    "システムが動作するまでに時間がかかります。\nしばらくお待ちください。";
-const std::string kUploadFailed = "アップロードに失敗しました。";
-const std::string kUploadCancelled = "アップロードを中止しました。\n電源を切る前に、もう一度プログ"
-                                     "ラム\nアップロードをしてください。";
-const std::string kPowerNote = "\n電源を切る前に、もう一度プログラム\nアップロードをしてください。";
-const std::string kDeleteDone = "プログラムの削除が終了しました。" + kPowerNote;
-const std::string kDeleteFailed = "プログラムの削除に失敗しました。" + kPowerNote;
-
-QString shownAddress()
-{
-    auto* edit = qobject_cast<IPAddressEdit*>(controlOf(g_dlgIPAdd, IDC_IPADDRESS));
-    QStringList fields;
-    for (int i = 0; i < 4; ++i)
-        fields << addressField(edit, i)->text();
-    return fields.join(QLatin1Char('.'));
-}
-
-// In the connection dialog, with the keyboard only: the unit's address over
-// whatever is proposed, then login name and password, then Enter. Never
-// presses Connect with any other address.
-void typeAddressAndLogIn()
-{
-    pressKey(Qt::Key_Backtab); // from the login name to the address, the last tab stop
-    typeText(QString::fromLatin1(kUnitAddress));
-    if (shownAddress() != QString::fromLatin1(kUnitAddress)) {
-        ADD_FAILURE() << "typed address reads " << shownAddress().toStdString();
-        g_dlgIPAdd.EndDialog(IDCANCEL);
-        return;
-    }
-    pressKey(Qt::Key_Tab);
-    typeText(QStringLiteral("kelvor"));
-    pressKey(Qt::Key_Tab);
-    typeText(QStringLiteral("kelvor"));
-    pressKey(Qt::Key_Return);
-}
-
-QPushButton* progressButton(const char* caption)
-{
-    QWidget* window = visibleWindowTitled(QString::fromUtf8(caption));
-    return window != nullptr ? window->findChild<QPushButton*>() : nullptr;
-}
-
-class EndToEnd : public ::testing::Test
-{
-protected:
-    void SetUp() override { fs::create_directories(unit->root() / "prog"); }
-
-    void TearDown() override
-    {
-        // As main() does after the application has returned.
-        ReleaseOperationState();
-        ftp_test_seams::SetPortOverride(std::nullopt);
-        ftp_test_seams::SetSessionOpenFailure(false);
-    }
-
-    // Starts the unit stand-in with these options on the unit's address.
-    void startUnit(UnitStandIn::Options options = {})
-    {
-        options.address = kUnitAddress;
-        unit = std::make_unique<UnitStandIn>(options);
-        ftp_test_seams::SetPortOverride(unit->port());
-        fs::create_directories(unit->root() / "prog");
-    }
-
-    void writeSettings(const std::string& ini) { folder.write("KELVOR.INI", ini); }
-
-    // The program file: a few MiB of a fixed pattern.
-    fs::path writeProgramFile(const std::string& name = "KELVOR.BIN",
-                              std::uint64_t bytes = 3 * 1024 * 1024)
-    {
-        const fs::path path = folder.path() / name;
-        writePatternFile(path, bytes, 7);
-        return path;
-    }
-
-    // Main window: Start with Enter. Connection dialog: check the proposed
-    // address is the unit's (never dial anything else), type login name and
-    // password, Enter.
-    void startAndLogIn(Script& script, const std::string& password = "kelvor")
-    {
-        script.whenActive("main window", IDD_RT_UT_DIALOG, [] { pressKey(Qt::Key_Return); });
-        script.whenActive("connection dialog", IDD_IPADD, [password] {
-            if (shownAddress() != QString::fromLatin1(kUnitAddress)) {
-                ADD_FAILURE() << "proposed " << shownAddress().toStdString();
-                g_dlgIPAdd.EndDialog(IDCANCEL);
-                return;
-            }
-            auto* login = qobject_cast<QLineEdit*>(controlOf(g_dlgIPAdd, IDC_LOGIN));
-            login->clear();
-            typeText(QStringLiteral("kelvor"));
-            pressKey(Qt::Key_Tab);
-            qobject_cast<QLineEdit*>(controlOf(g_dlgIPAdd, IDC_PASSWORD))->clear();
-            typeText(QString::fromStdString(password));
-            pressKey(Qt::Key_Return);
-        });
-    }
-
-    // Once the menu is back and active, presses one of its buttons.
-    static void whenMenuReady(Script& script, const char* what, int button)
-    {
-        script.when(
-            what,
-            [] {
-                return activeModalTemplate() == IDD_SUBMENU && g_dlgSubMenu.IsWindowEnabled() &&
-                       isActive(g_dlgSubMenu);
-            },
-            [button] { clickButton(g_dlgSubMenu, button); }, 60s);
-    }
-
-    // Runs the program as start-up runs it.
-    void runProgram() { EXPECT_EQ(theApp.InitInstance(), FALSE); }
-
-    bool runCancelledUpload(bool sessionsFail);
-
-    bool hasRecord(const std::string& kind) const
-    {
-        for (const LogRecord& record : unit->records()) {
-            if (record.kind == kind)
-                return true;
-        }
-        return false;
-    }
-
-    std::unique_ptr<UnitStandIn> unit = std::make_unique<UnitStandIn>(unitOptions());
-    WorkingFolder folder;
-    MessageBoxRecorder boxes;
-
-private:
-    static UnitStandIn::Options unitOptions()
-    {
-        UnitStandIn::Options options;
-        options.address = kUnitAddress;
-        return options;
-    }
-};
-
-} // namespace
 
 TEST_F(EndToEnd, UploadSendsTheFileByteForByteAndEndsTheProgram)
 {
-    ftp_test_seams::SetPortOverride(unit->port());
     // No DEFAULTIP: the operator types the unit's address over the proposal.
     writeSettings("[KELVOR]\nPATH=/prog/\nFILENAME=KELVOR.BIN\n");
     const fs::path program = writeProgramFile();
 
     Script script;
     script.whenActive("main window", IDD_RT_UT_DIALOG, [] { pressKey(Qt::Key_Return); });
-    script.whenActive("connection dialog", IDD_IPADD, [] {
+    script.whenActive("connection dialog", IDD_IPADD, [this] {
         EXPECT_EQ(shownAddress(), QStringLiteral("192.168.1.1"));
-        typeAddressAndLogIn();
+        typeAddressAndLogIn(unit->address());
     });
     script.whenActive("menu", IDD_SUBMENU,
                       [] { pressKey(Qt::Key_Return); }); // Upload has the focus
     runProgram();
 
     EXPECT_EQ(boxes.texts(), (std::vector<std::string>{kConfirmUpload, kUploadDone}));
-    EXPECT_EQ(g_strDeviceAddress, kUnitAddress);
+    EXPECT_EQ(g_strDeviceAddress, unit->address());
     const fs::path stored = unit->root() / "prog" / "KELVOR.BIN";
     ASSERT_TRUE(fs::exists(stored));
     EXPECT_EQ(sha256OfFile(stored), sha256OfFile(program));
@@ -203,8 +46,7 @@ TEST_F(EndToEnd, UploadSendsTheFileByteForByteAndEndsTheProgram)
 
 TEST_F(EndToEnd, RefusedLoginThenGoodOneThenUpload)
 {
-    ftp_test_seams::SetPortOverride(unit->port());
-    writeSettings("[KELVOR]\nDEFAULTIP=127.1.1.10\nPATH=/prog/\nFILENAME=KELVOR.BIN\n");
+    writeSettingsForTheUnit("PATH=/prog/\nFILENAME=KELVOR.BIN\n");
     writeProgramFile();
 
     Script script;
@@ -230,7 +72,7 @@ TEST_F(EndToEnd, FailedUploadLeavesTheMenuForARetry)
     UnitStandIn::Options options;
     options.refusals.push_back({"STOR", 553, 1});
     startUnit(options);
-    writeSettings("[KELVOR]\nDEFAULTIP=127.1.1.10\nPATH=/prog/\nFILENAME=KELVOR.BIN\n");
+    writeSettingsForTheUnit("PATH=/prog/\nFILENAME=KELVOR.BIN\n");
     const fs::path program = writeProgramFile();
 
     Script script;
@@ -253,7 +95,7 @@ bool EndToEnd::runCancelledUpload(bool sessionsFail)
     UnitStandIn::Options options;
     options.stallStorAfter = 1024 * 1024;
     startUnit(options);
-    writeSettings("[KELVOR]\nDEFAULTIP=127.1.1.10\nPATH=/prog/\nFILENAME=KELVOR.BIN\n");
+    writeSettingsForTheUnit("PATH=/prog/\nFILENAME=KELVOR.BIN\n");
     writeProgramFile("KELVOR.BIN", 16 * 1024 * 1024);
 
     bool hiddenAtOnce = false;
@@ -264,7 +106,7 @@ bool EndToEnd::runCancelledUpload(bool sessionsFail)
         "transfer stalled",
         [this] { return progressButton("ｱｯﾌﾟﾛｰﾄﾞ中") != nullptr && hasRecord("stalled"); },
         [&] {
-            ftp_test_seams::SetSessionOpenFailure(sessionsFail);
+            ftp_fault_injection::failSessionOpens(sessionsFail);
             QWidget* window = visibleWindowTitled(QStringLiteral("ｱｯﾌﾟﾛｰﾄﾞ中"));
             QTest::mouseClick(progressButton("ｱｯﾌﾟﾛｰﾄﾞ中"), Qt::LeftButton);
             hiddenAtOnce = !window->isVisible() && boxes.shown().size() == 1;
@@ -293,8 +135,7 @@ TEST_F(EndToEnd, CancelGoesOnWhenNoFreshSessionCanBeOpened)
 
 TEST_F(EndToEnd, UploadSucceedsEvenWhenNoFreshSessionCanBeOpenedAfterwards)
 {
-    ftp_test_seams::SetPortOverride(unit->port());
-    writeSettings("[KELVOR]\nDEFAULTIP=127.1.1.10\nPATH=/prog/\nFILENAME=KELVOR.BIN\n");
+    writeSettingsForTheUnit("PATH=/prog/\nFILENAME=KELVOR.BIN\n");
     writeProgramFile();
 
     Script script;
@@ -303,7 +144,7 @@ TEST_F(EndToEnd, UploadSucceedsEvenWhenNoFreshSessionCanBeOpenedAfterwards)
         "menu", [] { return activeModalTemplate() == IDD_SUBMENU && isActive(g_dlgSubMenu); },
         [] {
             // The login has its connection; from now on every session open fails.
-            ftp_test_seams::SetSessionOpenFailure(true);
+            ftp_fault_injection::failSessionOpens(true);
             clickButton(g_dlgSubMenu, IDC_UPLOAD);
         });
     runProgram();
@@ -317,7 +158,7 @@ TEST_F(EndToEnd, EscapeHidesTheUploadWindowAndTheOutcomeStillComes)
     UnitStandIn::Options options;
     options.late226Seconds = 2.0; // keeps the upload going for a while
     startUnit(options);
-    writeSettings("[KELVOR]\nDEFAULTIP=127.1.1.10\nPATH=/prog/\nFILENAME=KELVOR.BIN\n");
+    writeSettingsForTheUnit("PATH=/prog/\nFILENAME=KELVOR.BIN\n");
     writeProgramFile();
 
     Script script;
@@ -376,7 +217,7 @@ TEST_P(EndToEndDelete, ExaminesTheFirstThreeEntriesAndReportsThenTheMenuGoesOn)
             writeFile(unit->root() / "prog" / name, "a file");
     }
     // No FILENAME: the delete does not need it.
-    writeSettings(std::string("[KELVOR]\nDEFAULTIP=127.1.1.10\nPATH=") + c.path + "\n");
+    writeSettingsForTheUnit(std::string("PATH=") + c.path + "\n");
 
     Script script;
     startAndLogIn(script);
@@ -459,13 +300,60 @@ INSTANTIATE_TEST_SUITE_P(
                    UnitStandIn::Refusal{"DELE", 550, 1}}),
     [](const auto& info) { return info.param.name; });
 
+struct ControlByteListing
+{
+    const char* name;
+    std::string data; // the NLST data, byte for byte
+};
+
+void PrintTo(const ControlByteListing& value, std::ostream* out)
+{
+    *out << value.name;
+}
+
+class EndToEndControlBytes : public EndToEnd,
+                             public ::testing::WithParamInterface<ControlByteListing>
+{};
+
+TEST_P(EndToEndControlBytes, NoNameHoldingThemIsDeletedAndTheDeleteFails)
+{
+    UnitStandIn::Options options;
+    options.rawListing = GetParam().data;
+    startUnit(options);
+    const std::vector<std::string> files = {"unit", "x.bin", "KELVOR", "KELVOR.BIN"};
+    for (const std::string& name : files)
+        writeFile(unit->root() / "prog" / name, "a file");
+    writeSettingsForTheUnit("PATH=/prog/\n");
+
+    Script script;
+    startAndLogIn(script);
+    whenMenuReady(script, "menu", IDC_DELETE);
+    whenMenuReady(script, "menu back after the delete", IDCANCEL);
+    runProgram();
+
+    // The last of the three entries could not be removed: the failure.
+    EXPECT_EQ(boxes.texts(), (std::vector<std::string>{kConfirmDelete, kDeleteFailed}));
+    EXPECT_TRUE(unit->commands("DELE").empty()) << describe(unit->commands());
+    for (const std::string& name : files)
+        EXPECT_TRUE(fs::exists(unit->root() / "prog" / name)) << name;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Listings, EndToEndControlBytes,
+    ::testing::Values(
+        // What a unit was seen to list: "/prog/unit" must not go.
+        ControlByteListing{"BareCrInTheThirdName", ".\r\n..\r\nunit\rDELE x.bin\r\n"},
+        ControlByteListing{"CrNulAndALoneLf",
+                           std::string(".\r\nunit\rDELE x.bin\nKELVOR\0.BIN\r\n", 32)}),
+    [](const auto& info) { return std::string(info.param.name); });
+
 TEST_F(EndToEnd, AfterADeleteAnUploadFollowsAtOnce)
 {
     UnitStandIn::Options options;
     options.dotEntries = true;
     startUnit(options);
     writeFile(unit->root() / "prog" / "KELVOR.BIN", "old program");
-    writeSettings("[KELVOR]\nDEFAULTIP=127.1.1.10\nPATH=/prog/\nFILENAME=KELVOR.BIN\n");
+    writeSettingsForTheUnit("PATH=/prog/\nFILENAME=KELVOR.BIN\n");
     const fs::path program = writeProgramFile();
 
     Script script;
@@ -482,11 +370,11 @@ TEST_F(EndToEnd, AfterADeleteAnUploadFollowsAtOnce)
 
 TEST_F(EndToEnd, MissingSettingsFileIsReportedAndTheMenuStays)
 {
-    ftp_test_seams::SetPortOverride(unit->port());
     // The address comes from nowhere else: type it.
     Script script;
     script.whenActive("main window", IDD_RT_UT_DIALOG, [] { pressKey(Qt::Key_Return); });
-    script.whenActive("connection dialog", IDD_IPADD, [] { typeAddressAndLogIn(); });
+    script.whenActive("connection dialog", IDD_IPADD,
+                      [this] { typeAddressAndLogIn(unit->address()); });
     whenMenuReady(script, "menu", IDC_UPLOAD);
     whenMenuReady(script, "menu still there", IDC_DELETE);
     whenMenuReady(script, "menu still there again", IDCANCEL);
@@ -500,8 +388,7 @@ TEST_F(EndToEnd, MissingSettingsFileIsReportedAndTheMenuStays)
 
 TEST_F(EndToEnd, SettingsWithoutPathUploadUnderErrorAndEmptyPathEndsTheProgram)
 {
-    ftp_test_seams::SetPortOverride(unit->port());
-    writeSettings("[KELVOR]\nDEFAULTIP=127.1.1.10\nFILENAME=KELVOR.BIN\n");
+    writeSettingsForTheUnit("FILENAME=KELVOR.BIN\n");
     writeProgramFile();
 
     Script script;
@@ -516,8 +403,7 @@ TEST_F(EndToEnd, SettingsWithoutPathUploadUnderErrorAndEmptyPathEndsTheProgram)
 
 TEST_F(EndToEnd, EmptyPathIsASettingsErrorThatEndsTheProgram)
 {
-    ftp_test_seams::SetPortOverride(unit->port());
-    writeSettings("[KELVOR]\nDEFAULTIP=127.1.1.10\nPATH=\nFILENAME=KELVOR.BIN\n");
+    writeSettingsForTheUnit("PATH=\nFILENAME=KELVOR.BIN\n");
     writeProgramFile();
 
     Script script;

@@ -2,11 +2,14 @@
 
 #include "tests/ftp/FtpTestPeers.h"
 #include "tests/ftp/ParamNames.h"
+#include "tests/support/SocketPairRefusal.h"
 #include "tests/support/Sockets.h"
 #include "tests/support/TestFiles.h"
 
 #include <cstdlib>
+#include <curl/curl.h>
 #include <future>
+#include <optional>
 
 namespace kelvor::test {
 namespace {
@@ -21,7 +24,7 @@ TEST_P(ConnectToPeer, GoodLoginGivesALoggedInConnection)
 {
     auto connection = connectTo(*peer);
     ASSERT_NE(connection, nullptr);
-    EXPECT_EQ(connection->LastCurlCode(), 0);
+    EXPECT_EQ(connection->LastCurlCode(), CURLE_OK);
     const auto commands = peer->commands();
     ASSERT_GE(commands.size(), 2u) << describe(commands);
     EXPECT_EQ(commands[0].line, "USER " + peer->user());
@@ -31,8 +34,7 @@ TEST_P(ConnectToPeer, GoodLoginGivesALoggedInConnection)
 
 TEST_P(ConnectToPeer, WrongPasswordThrowsLoginFailure)
 {
-    EXPECT_EQ(connectError(peer->address(), peer->port(), peer->user(), "wrong"),
-              ERROR_INTERNET_LOGIN_FAILURE);
+    EXPECT_EQ(connectError(peer->address(), peer->user(), "wrong"), ERROR_INTERNET_LOGIN_FAILURE);
 }
 
 INSTANTIATE_TEST_SUITE_P(Peers, ConnectToPeer,
@@ -42,7 +44,7 @@ INSTANTIATE_TEST_SUITE_P(Peers, ConnectToPeer,
 TEST(Connect, LoginTalksOnlyUserPassAndPwd)
 {
     UnitStandIn unit;
-    auto connection = connectTo(unit.address(), unit.port(), unit.user(), unit.password());
+    auto connection = connectTo(unit);
     // The connection is logged in when GetFtpConnection returns.
     std::vector<std::string> verbs;
     for (const auto& command : unit.commands())
@@ -55,83 +57,72 @@ TEST(Connect, RefusedLoginThrowsLoginFailure)
     UnitStandIn::Options options;
     options.refuseLogin = true;
     UnitStandIn unit(options);
-    EXPECT_EQ(connectError(unit.address(), unit.port(), unit.user(), unit.password()),
+    EXPECT_EQ(connectError(unit.address(), unit.user(), unit.password()),
               ERROR_INTERNET_LOGIN_FAILURE);
 }
 
 TEST(Connect, ClosedPortThrowsCannotConnect)
 {
     RefusingPort nobody;
-    EXPECT_EQ(connectError("127.0.0.1", nobody.port(), "kelvor", "kelvor"),
-              ERROR_INTERNET_CANNOT_CONNECT);
+    EXPECT_EQ(connectError(nobody.address(), "kelvor", "kelvor"), ERROR_INTERNET_CANNOT_CONNECT);
 }
 
 TEST(Connect, ServerThatNeverGreetsThrowsTimeout)
 {
-    SeamReset seams;
-    auto bounds = ftp_test_seams::DefaultTimeouts();
-    bounds.connectAndLogin = 500ms;
-    ftp_test_seams::SetTimeouts(bounds);
+    ShortBounds bounds(boundsWith(&FtpBounds::connectAndLogin, 500ms));
     SilentServer silent;
-    EXPECT_EQ(connectError("127.0.0.1", silent.port(), "kelvor", "kelvor"), ERROR_INTERNET_TIMEOUT);
+    EXPECT_EQ(connectError(silent.address(), "kelvor", "kelvor"), ERROR_INTERNET_TIMEOUT);
 }
 
 TEST(Connect, ServerThatNeverAnswersPassThrowsTimeout)
 {
-    SeamReset seams;
-    auto bounds = ftp_test_seams::DefaultTimeouts();
-    bounds.connectAndLogin = 1s;
-    ftp_test_seams::SetTimeouts(bounds);
+    ShortBounds bounds(boundsWith(&FtpBounds::connectAndLogin, 1s));
     UnitStandIn::Options options;
     options.neverAnswer = {"PASS"};
     UnitStandIn unit(options);
-    EXPECT_EQ(connectError(unit.address(), unit.port(), unit.user(), unit.password()),
-              ERROR_INTERNET_TIMEOUT);
+    EXPECT_EQ(connectError(unit.address(), unit.user(), unit.password()), ERROR_INTERNET_TIMEOUT);
 }
 
 TEST(Connect, LoginBoundLeavesRoomForASlowRefusal)
 {
     // Servers answer a refused login after about 3 s; the bound must not
     // turn that into a time-out.
-    EXPECT_GE(ftp_test_seams::DefaultTimeouts().connectAndLogin, 10s);
+    EXPECT_GE(kFtpBounds.connectAndLogin, 10s);
     UnitStandIn::Options options;
     options.refuseLogin = true;
     options.refusedLoginDelaySeconds = 3;
     UnitStandIn unit(options);
-    EXPECT_EQ(connectError(unit.address(), unit.port(), unit.user(), unit.password()),
+    EXPECT_EQ(connectError(unit.address(), unit.user(), unit.password()),
               ERROR_INTERNET_LOGIN_FAILURE);
 }
 
-TEST(Connect, PortOverrideRedirectsTheDefaultPort)
+TEST(Connect, WithoutAPortItDialsPort21)
 {
-    SeamReset seams;
+    // The unit answers on port 21 only, and so does the stand-in.
     UnitStandIn unit;
-    ftp_test_seams::SetPortOverride(unit.port());
     CInternetSession session;
-    std::unique_ptr<CFtpConnection> connection(session.GetFtpConnection(
-        unit.address(), unit.user(), unit.password(), INTERNET_DEFAULT_FTP_PORT, TRUE));
+    std::unique_ptr<CFtpConnection> connection(
+        session.GetFtpConnection(unit.address(), unit.user(), unit.password()));
     EXPECT_NE(connection, nullptr);
     EXPECT_EQ(unit.commands("USER").size(), 1u);
 }
 
 TEST(Connect, OtherLoopbackAddressesWork)
 {
-    UnitStandIn::Options options;
-    options.address = "127.1.1.10";
-    UnitStandIn unit(options);
-    EXPECT_NE(connectTo(unit.address(), unit.port(), unit.user(), unit.password()), nullptr);
+    UnitStandIn unit;
+    EXPECT_NE(unit.address(), "127.0.0.1");
+    EXPECT_NE(connectTo(unit), nullptr);
 }
 
 TEST(Connect, ProxiesFromTheEnvironmentAreNotUsed)
 {
     RefusingPort deadProxy;
-    const std::string proxy = "http://127.0.0.1:" + std::to_string(deadProxy.port());
+    const std::string proxy = "http://" + deadProxy.address() + ":21";
     for (const char* name : {"ftp_proxy", "FTP_PROXY", "all_proxy", "ALL_PROXY", "http_proxy"})
         ::setenv(name, proxy.c_str(), 1);
     UnitStandIn unit;
     std::unique_ptr<CFtpConnection> connection;
-    EXPECT_NO_THROW(connection =
-                        connectTo(unit.address(), unit.port(), unit.user(), unit.password()));
+    EXPECT_NO_THROW(connection = connectTo(unit));
     for (const char* name : {"ftp_proxy", "FTP_PROXY", "all_proxy", "ALL_PROXY", "http_proxy"})
         ::unsetenv(name);
     EXPECT_EQ(unit.commands("USER").size(), 1u);
@@ -142,7 +133,7 @@ class BadServerText : public ::testing::TestWithParam<std::string>
 
 TEST_P(BadServerText, ThrowsInvalidUrlWithoutDialling)
 {
-    EXPECT_EQ(connectError(GetParam(), 21, "kelvor", "kelvor"), ERROR_INTERNET_INVALID_URL);
+    EXPECT_EQ(connectError(GetParam(), "kelvor", "kelvor"), ERROR_INTERNET_INVALID_URL);
 }
 
 INSTANTIATE_TEST_SUITE_P(NotDottedIPv4, BadServerText,
@@ -167,11 +158,11 @@ TEST_P(CredentialInjection, IsRefusedAndNothingReachesTheServer)
     const std::string user = GetParam().user.empty() ? unit.user() : GetParam().user;
     const std::string password =
         GetParam().password.empty() ? unit.password() : GetParam().password;
-    EXPECT_EQ(connectError(unit.address(), unit.port(), user, password), ERROR_INVALID_PARAMETER);
+    EXPECT_EQ(connectError(unit.address(), user, password), ERROR_INVALID_PARAMETER);
 
     // A proper login afterwards: whatever the refused attempt had sent would
     // be in the log before these commands.
-    auto connection = connectTo(unit.address(), unit.port(), unit.user(), unit.password());
+    auto connection = connectTo(unit);
     const auto commands = unit.commands();
     ASSERT_EQ(commands.size(), 3u) << describe(commands);
     EXPECT_EQ(commands[0].line, "USER " + unit.user());
@@ -189,21 +180,24 @@ INSTANTIATE_TEST_SUITE_P(
                       InjectedCredentials{"UserNul", "kelvor\0x"s, ""}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST(Session, OpenFailureThrows)
+TEST(Session, OpenThrowsWhenTheSystemGivesNoSocketPair)
 {
-    SeamReset seams;
-    ftp_test_seams::SetSessionOpenFailure(true);
-    try {
-        CInternetSession session;
-        FAIL() << "the session opened";
-    } catch (const CInternetException& e) {
-        EXPECT_NE(e.m_dwError, 0u);
-        EXPECT_EQ(e.m_dwContext, 1u);
-        std::string text;
-        EXPECT_TRUE(e.GetErrorMessage(text));
-        EXPECT_EQ(text, "インターネット セッションを開始できませんでした。");
-    }
-    ftp_test_seams::SetSessionOpenFailure(false);
+    // As for a process that may open no more files: a connection's wake-up
+    // could not be made.
+    std::optional<CInternetException> failure;
+    runWhereSocketPairsAreRefused([&] {
+        try {
+            CInternetSession session;
+        } catch (const CInternetException& e) {
+            failure = e;
+        }
+    });
+    ASSERT_TRUE(failure) << "the session opened";
+    EXPECT_EQ(failure->m_dwError, ERROR_INTERNET_OUT_OF_HANDLES);
+    EXPECT_EQ(failure->m_dwContext, 1u);
+    std::string text;
+    EXPECT_TRUE(failure->GetErrorMessage(text));
+    EXPECT_EQ(text, "インターネット セッションを開始できませんでした。");
     EXPECT_NO_THROW(CInternetSession());
 }
 
@@ -221,9 +215,9 @@ TEST(Session, ConnectAfterCloseThrows)
     UnitStandIn unit;
     CInternetSession session;
     session.Close();
-    EXPECT_THROW(
-        session.GetFtpConnection(unit.address(), unit.user(), unit.password(), unit.port(), TRUE),
-        CInternetException);
+    EXPECT_THROW(session.GetFtpConnection(unit.address(), unit.user(), unit.password(),
+                                          INTERNET_DEFAULT_FTP_PORT, TRUE),
+                 CInternetException);
     EXPECT_EQ(unit.sessions(), 0);
 }
 
@@ -231,14 +225,14 @@ TEST(Session, ConnectionOutlivesItsSession)
 {
     UnitStandIn unit;
     writeFile(unit.localPath("x.bin"), "x");
-    auto connection = connectTo(unit.address(), unit.port(), unit.user(), unit.password());
+    auto connection = connectTo(unit);
     EXPECT_EQ(connection->Remove("x.bin"), TRUE);
 }
 
 TEST(Connection, DestroyingItSaysQuit)
 {
     UnitStandIn unit;
-    connectTo(unit.address(), unit.port(), unit.user(), unit.password()).reset();
+    connectTo(unit).reset();
     ASSERT_TRUE(unit.waitForRecord("disconnect", 10s));
     EXPECT_EQ(unit.commands("QUIT").size(), 1u);
 }
@@ -249,7 +243,7 @@ TEST(Connection, DestroyingItDoesNotWaitLongForAnUnansweredQuit)
     UnitStandIn::Options options;
     options.neverAnswer = {"QUIT"};
     UnitStandIn unit(options);
-    auto connection = connectTo(unit.address(), unit.port(), unit.user(), unit.password());
+    auto connection = connectTo(unit);
     writeFile(unit.localPath("x.bin"), "x");
     ASSERT_EQ(connection->Remove("x.bin"), TRUE);
     auto closing = std::async(std::launch::async, [&] { connection.reset(); });

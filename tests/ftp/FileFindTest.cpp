@@ -5,17 +5,13 @@
 #include "tests/support/TestFiles.h"
 
 #include <algorithm>
+#include <curl/curl.h>
 
 namespace kelvor::test {
 namespace {
 
 using namespace std::string_literals;
 using Names = std::vector<std::string>;
-
-std::unique_ptr<CFtpConnection> connectToUnit(const UnitStandIn& unit)
-{
-    return connectTo(unit.address(), unit.port(), unit.user(), unit.password());
-}
 
 UnitStandIn::Options scripted(Names names)
 {
@@ -45,7 +41,7 @@ Steps stepThrough(CFtpFileFind& find, int steps)
 TEST(FileFind, DotsAndOneFileGiveOneOneZeroInServerOrder)
 {
     UnitStandIn unit(scripted({".", "..", "KELVOR.bin"}));
-    auto connection = connectToUnit(unit);
+    auto connection = connectTo(unit);
     CFtpFileFind find(connection.get());
     ASSERT_EQ(find.FindFile("/prog/", INTERNET_FLAG_RELOAD), TRUE);
     EXPECT_EQ(find.GetFileName(), "");
@@ -58,7 +54,7 @@ TEST(FileFind, DotsAndOneFileGiveOneOneZeroInServerOrder)
 TEST(FileFind, PastTheEndReturnsZeroWithNoCurrentEntry)
 {
     UnitStandIn unit(scripted({"KELVOR.bin"}));
-    auto connection = connectToUnit(unit);
+    auto connection = connectTo(unit);
     CFtpFileFind find(connection.get());
     ASSERT_EQ(find.FindFile("/prog/"), TRUE);
     const Steps steps = stepThrough(find, 3);
@@ -69,7 +65,7 @@ TEST(FileFind, PastTheEndReturnsZeroWithNoCurrentEntry)
 TEST(FileFind, ServerOrderIsKeptWhateverItIs)
 {
     UnitStandIn unit(scripted({"b.bin", ".", "a.bin", "..", "..."}));
-    auto connection = connectToUnit(unit);
+    auto connection = connectTo(unit);
     CFtpFileFind find(connection.get());
     ASSERT_EQ(find.FindFile("/prog/"), TRUE);
     const Steps steps = stepThrough(find, 5);
@@ -82,7 +78,7 @@ TEST(FileFind, PrefixedNamesAreStripped)
     auto options = scripted({".", "..", "KELVOR.bin"});
     options.listingPrefix = true;
     UnitStandIn unit(options);
-    auto connection = connectToUnit(unit);
+    auto connection = connectTo(unit);
     CFtpFileFind find(connection.get());
     ASSERT_EQ(find.FindFile("/prog/"), TRUE);
     EXPECT_EQ(stepThrough(find, 3).names, (Names{".", "..", "KELVOR.bin"}));
@@ -93,7 +89,7 @@ TEST(FileFind, LfLineEndsAreAccepted)
     auto options = scripted({".", "..", "KELVOR.bin"});
     options.listingLf = true;
     UnitStandIn unit(options);
-    auto connection = connectToUnit(unit);
+    auto connection = connectTo(unit);
     CFtpFileFind find(connection.get());
     ASSERT_EQ(find.FindFile("/prog/"), TRUE);
     EXPECT_EQ(stepThrough(find, 3).names, (Names{".", "..", "KELVOR.bin"}));
@@ -102,7 +98,7 @@ TEST(FileFind, LfLineEndsAreAccepted)
 TEST(FileFind, SendsNlstWithThePathAsGiven)
 {
     UnitStandIn unit(scripted({"x"}));
-    auto connection = connectToUnit(unit);
+    auto connection = connectTo(unit);
     CFtpFileFind find(connection.get());
     ASSERT_EQ(find.FindFile("/prog dir/"), TRUE);
     const auto nlsts = unit.commands("NLST");
@@ -115,7 +111,7 @@ TEST(FileFind, SendsNlstWithThePathAsGiven)
 TEST(FileFind, EmptyListingReturnsZeroWithNothingOpen)
 {
     UnitStandIn unit(scripted({}));
-    auto connection = connectToUnit(unit);
+    auto connection = connectTo(unit);
     CFtpFileFind find(connection.get());
     EXPECT_EQ(find.FindFile("/prog/"), FALSE);
     EXPECT_EQ(find.FindNextFile(), FALSE);
@@ -127,7 +123,7 @@ TEST(FileFind, RefusedListingReturnsZeroWithNothingOpenAndKeepsTheConnection)
     UnitStandIn::Options options = scripted({"x"});
     options.refusals = {{"NLST", 550, 1}};
     UnitStandIn unit(options);
-    auto connection = connectToUnit(unit);
+    auto connection = connectTo(unit);
     CFtpFileFind find(connection.get());
     EXPECT_EQ(find.FindFile("/prog/"), FALSE);
     EXPECT_EQ(connection->LastReplyCode(), 550);
@@ -140,7 +136,7 @@ TEST(FileFind, RefusedListingReturnsZeroWithNothingOpenAndKeepsTheConnection)
 TEST(FileFind, MissingFolderOnTheStandInReturnsZero)
 {
     UnitStandIn unit;
-    auto connection = connectToUnit(unit);
+    auto connection = connectTo(unit);
     CFtpFileFind find(connection.get());
     EXPECT_EQ(find.FindFile("/no-such-folder/"), FALSE);
     EXPECT_EQ(find.GetFileName(), "");
@@ -151,7 +147,7 @@ TEST(FileFind, AFailedFindFileClosesTheEarlierListing)
     UnitStandIn::Options options = scripted({"a", "b"});
     options.listingPath = "/prog/";
     UnitStandIn unit(options);
-    auto connection = connectToUnit(unit);
+    auto connection = connectTo(unit);
     CFtpFileFind find(connection.get());
     ASSERT_EQ(find.FindFile("/prog/"), TRUE);
     ASSERT_EQ(find.FindNextFile(), TRUE);
@@ -166,7 +162,7 @@ TEST(FileFind, EveryFindFileListsAfresh)
     options.dotEntries = true;
     UnitStandIn unit(options);
     std::filesystem::create_directory(unit.root() / "prog");
-    auto connection = connectToUnit(unit);
+    auto connection = connectTo(unit);
     CFtpFileFind find(connection.get());
     ASSERT_EQ(find.FindFile("/prog/"), TRUE);
     EXPECT_EQ(stepThrough(find, 3).names, (Names{".", "..", ""}));
@@ -179,7 +175,7 @@ TEST(FileFind, EveryFindFileListsAfresh)
 TEST(FileFind, CloseEndsTheListing)
 {
     UnitStandIn unit(scripted({"a", "b"}));
-    auto connection = connectToUnit(unit);
+    auto connection = connectTo(unit);
     CFtpFileFind find(connection.get());
     ASSERT_EQ(find.FindFile("/prog/"), TRUE);
     ASSERT_EQ(find.FindNextFile(), TRUE);
@@ -198,7 +194,7 @@ TEST(FileFind, ListingStaysSteppableWhileFilesAreRemoved)
     std::filesystem::create_directory(unit.root() / "prog");
     writeFile(unit.localPath("/prog/a.bin"), "a");
     writeFile(unit.localPath("/prog/b.bin"), "b");
-    auto connection = connectToUnit(unit);
+    auto connection = connectTo(unit);
     CFtpFileFind find(connection.get());
     ASSERT_EQ(find.FindFile("/prog/"), TRUE);
     Names removed;
@@ -217,6 +213,70 @@ TEST(FileFind, ListingStaysSteppableWhileFilesAreRemoved)
     EXPECT_EQ(unit.commands("USER").size(), 1u);
 }
 
+TEST(FileFind, ControlBytesInANameKeepItOneEntryThatNoRemovalSends)
+{
+    // A bare CR, a NUL and a lone LF line beside CRLF ones, as the unit
+    // sends them: libcurl's ASCII mode would make two names of the first.
+    UnitStandIn::Options options;
+    options.rawListing = "a.bin\r\nunit\rDELE x.bin\r\nKELVOR\0.BIN\r\nlf-only.bin\nlast.bin\r\n"s;
+    UnitStandIn unit(options);
+    std::filesystem::create_directory(unit.root() / "prog");
+    for (const char* name : {"a.bin", "unit", "x.bin", "KELVOR", "lf-only.bin", "last.bin"})
+        writeFile(unit.localPath(std::string("/prog/") + name), "x");
+    auto connection = connectTo(unit);
+    CFtpFileFind find(connection.get());
+    ASSERT_EQ(find.FindFile("/prog/"), TRUE);
+    const Steps steps = stepThrough(find, 5);
+    EXPECT_EQ(steps.results, (std::vector<BOOL>{TRUE, TRUE, TRUE, TRUE, FALSE}));
+    ASSERT_EQ(steps.names,
+              (Names{"a.bin", "unit\rDELE x.bin", "KELVOR\0.BIN"s, "lf-only.bin", "last.bin"}));
+
+    EXPECT_EQ(connection->Remove("/prog/" + steps.names[1]), FALSE);
+    EXPECT_EQ(connection->Remove("/prog/" + steps.names[2]), FALSE);
+    EXPECT_TRUE(unit.commands("DELE").empty()) << describe(unit.commands());
+    for (const char* name : {"unit", "x.bin", "KELVOR"})
+        EXPECT_TRUE(std::filesystem::exists(unit.localPath(std::string("/prog/") + name))) << name;
+    EXPECT_EQ(connection->Remove("/prog/" + steps.names[3]), TRUE);
+    EXPECT_EQ(unit.commands("USER").size(), 1u);
+}
+
+TEST(FileFind, AHundredThousandNamesAreListed)
+{
+    std::string data;
+    for (int i = 0; i < 100000; ++i)
+        data += "program-" + std::to_string(i) + ".bin\r\n";
+    UnitStandIn::Options options;
+    options.rawListing = data;
+    UnitStandIn unit(options);
+    auto connection = connectTo(unit);
+    CFtpFileFind find(connection.get());
+    ASSERT_EQ(find.FindFile("/prog/"), TRUE);
+    int entries = 1;
+    while (find.FindNextFile())
+        ++entries;
+    EXPECT_EQ(entries, 100000);
+    EXPECT_EQ(find.GetFileName(), "program-99999.bin");
+}
+
+TEST(FileFind, ListingBeyondFourMebibytesReturnsZeroAndTheConnectionGoesOn)
+{
+    // An endless listing is not one the program asked for.
+    UnitStandIn::Options options;
+    options.rawListing = std::string(5 << 20, 'x') + "\r\n";
+    options.listingPath = "/endless/";
+    UnitStandIn unit(options);
+    std::filesystem::create_directory(unit.root() / "prog");
+    writeFile(unit.localPath("/prog/KELVOR.bin"), "x");
+    auto connection = connectTo(unit);
+    CFtpFileFind find(connection.get());
+    EXPECT_EQ(find.FindFile("/endless/"), FALSE);
+    EXPECT_EQ(find.FindNextFile(), FALSE);
+    EXPECT_NE(connection->LastCurlCode(), CURLE_OK);
+    ASSERT_EQ(find.FindFile("/prog/"), TRUE);
+    find.FindNextFile();
+    EXPECT_EQ(find.GetFileName(), "KELVOR.bin");
+}
+
 TEST(FileFind, NoConnectionReturnsZero)
 {
     CFtpFileFind find(nullptr);
@@ -231,7 +291,7 @@ TEST_P(ListingInjection, ReturnsZeroAndNothingReachesTheServer)
 {
     UnitStandIn unit(scripted({"x"}));
     writeFile(unit.localPath("victim.bin"), "keep me");
-    auto connection = connectToUnit(unit);
+    auto connection = connectTo(unit);
     CFtpFileFind find(connection.get());
     EXPECT_EQ(find.FindFile(GetParam()), FALSE);
     ASSERT_EQ(find.FindFile("/marker/"), TRUE);
@@ -261,7 +321,6 @@ protected:
         peer = std::make_unique<Peer>(PeerKind::Vsftpd);
         connection = connectTo(*peer);
     }
-    SeamReset seams;
     std::unique_ptr<Peer> peer;
     std::unique_ptr<CFtpConnection> connection;
 };

@@ -3,7 +3,6 @@
 #include "tests/support/TestFiles.h"
 
 #include <pwd.h>
-#include <thread>
 #include <unistd.h>
 
 namespace kelvor::test {
@@ -17,6 +16,18 @@ void handToVsftpdUser(const std::filesystem::path& path)
 }
 
 } // namespace
+
+const CommandCase kStoreCommand{"STOR", [](CFtpConnection& connection, const std::string& local) {
+                                    return connection.PutFile(local, "KELVOR.bin");
+                                }};
+const CommandCase kRemoveCommand{"DELE", [](CFtpConnection& connection, const std::string&) {
+                                     return connection.Remove("KELVOR.bin");
+                                 }};
+const CommandCase kListCommand{"NLST", [](CFtpConnection& connection, const std::string&) {
+                                   CFtpFileFind find(&connection);
+                                   const BOOL found = find.FindFile("/prog/");
+                                   return found || find.FindNextFile() ? TRUE : FALSE;
+                               }};
 
 void Peer::makeFolder(const std::string& relative) const
 {
@@ -34,20 +45,18 @@ void Peer::putServerFile(const std::string& relative, const std::string& content
         handToVsftpdUser(file);
 }
 
-std::unique_ptr<CFtpConnection> connectTo(const std::string& address, INTERNET_PORT port,
-                                          const std::string& user, const std::string& password,
-                                          BOOL passive)
+std::unique_ptr<CFtpConnection> connectTo(const std::string& address, const std::string& user,
+                                          const std::string& password, BOOL passive)
 {
     CInternetSession session;
     return std::unique_ptr<CFtpConnection>(
-        session.GetFtpConnection(address, user, password, port, passive));
+        session.GetFtpConnection(address, user, password, INTERNET_DEFAULT_FTP_PORT, passive));
 }
 
-DWORD connectError(const std::string& address, INTERNET_PORT port, const std::string& user,
-                   const std::string& password)
+DWORD connectError(const std::string& address, const std::string& user, const std::string& password)
 {
     try {
-        connectTo(address, port, user, password);
+        connectTo(address, user, password);
     } catch (const CInternetException& e) {
         return e.m_dwError;
     }

@@ -1,10 +1,10 @@
 #pragma once
 
-// What the FTP tests share: the two real peers behind one face, seam
-// resets, connecting, and running an operation on a worker thread.
+// What the FTP tests share: the two real peers behind one face, shorter
+// bounds, connecting, and running an operation on a worker thread.
 
 #include "connection/Ftp.h"
-#include "connection/FtpTestSeams.h"
+#include "connection/FtpFaultInjection.h"
 #include "platform/WorkerThread.h"
 #include "tests/support/UnitStandIn.h"
 #include "tests/support/Vsftpd.h"
@@ -13,23 +13,29 @@
 #include <functional>
 #include <gtest/gtest.h>
 #include <memory>
-#include <optional>
 #include <string>
-#include <thread>
 
 namespace kelvor::test {
 
-// Puts the FTP layer's test seams back to the program's values when a test
-// ends, whatever it changed.
-struct SeamReset
+// The FTP layer waits these bounds instead of the program's while the object
+// lives, so that a test of a server that never answers takes seconds.
+class ShortBounds
 {
-    ~SeamReset()
-    {
-        ftp_test_seams::SetPortOverride(std::nullopt);
-        ftp_test_seams::SetSessionOpenFailure(false);
-        ftp_test_seams::SetTimeouts(std::nullopt);
-    }
+public:
+    explicit ShortBounds(const FtpBounds& bounds) { ftp_fault_injection::setBounds(bounds); }
+    ~ShortBounds() { ftp_fault_injection::restoreBounds(); }
+    ShortBounds(const ShortBounds&) = delete;
+    ShortBounds& operator=(const ShortBounds&) = delete;
 };
+
+// The program's bounds with one of them changed.
+inline FtpBounds boundsWith(std::chrono::milliseconds FtpBounds::*bound,
+                            std::chrono::milliseconds value)
+{
+    FtpBounds bounds = kFtpBounds;
+    bounds.*bound = value;
+    return bounds;
+}
 
 enum class PeerKind
 {
@@ -54,8 +60,8 @@ public:
             m_vsftpd = std::make_unique<Vsftpd>();
     }
 
+    // Where the peer listens, on port 21.
     std::string address() const { return m_standIn ? m_standIn->address() : m_vsftpd->address(); }
-    INTERNET_PORT port() const { return m_standIn ? m_standIn->port() : m_vsftpd->port(); }
     std::string user() const { return m_standIn ? m_standIn->user() : m_vsftpd->user(); }
     std::string password() const
     {
@@ -103,37 +109,44 @@ protected:
         peer = std::make_unique<Peer>(GetParam());
     }
 
-    SeamReset seams;
     std::unique_ptr<Peer> peer;
 };
 
-// Waits up to bound for condition to hold, looking every 10 ms; whether it
-// came to hold.
-template <class Condition>
-bool waitUntil(Condition condition, std::chrono::milliseconds bound)
-{
-    const auto deadline = std::chrono::steady_clock::now() + bound;
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() >= deadline)
-            return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    return true;
-}
-
-// Connects to address:port the way the program does (passive), from a
+// Connects to port 21 of address the way the program does (passive), from a
 // session that is closed again at once.
-std::unique_ptr<CFtpConnection> connectTo(const std::string& address, INTERNET_PORT port,
-                                          const std::string& user, const std::string& password,
-                                          BOOL passive = TRUE);
+std::unique_ptr<CFtpConnection> connectTo(const std::string& address, const std::string& user,
+                                          const std::string& password, BOOL passive = TRUE);
 
 inline std::unique_ptr<CFtpConnection> connectTo(const Peer& peer, BOOL passive = TRUE)
 {
-    return connectTo(peer.address(), peer.port(), peer.user(), peer.password(), passive);
+    return connectTo(peer.address(), peer.user(), peer.password(), passive);
+}
+
+inline std::unique_ptr<CFtpConnection> connectTo(const UnitStandIn& unit)
+{
+    return connectTo(unit.address(), unit.user(), unit.password());
+}
+
+// One operation of the layer, named by the command it sends, for tests that
+// do the same to each: "STOR" puts localFile as KELVOR.bin, "DELE" removes
+// KELVOR.bin, "NLST" lists /prog/ (TRUE when it found an entry or left a
+// listing open).
+struct CommandCase
+{
+    const char* verb;
+    BOOL (*run)(CFtpConnection& connection, const std::string& localFile);
+};
+extern const CommandCase kStoreCommand;
+extern const CommandCase kRemoveCommand;
+extern const CommandCase kListCommand;
+
+inline std::string commandCaseName(const ::testing::TestParamInfo<CommandCase>& info)
+{
+    return info.param.verb;
 }
 
 // The error code GetFtpConnection throws with, or 0 when it connects.
-DWORD connectError(const std::string& address, INTERNET_PORT port, const std::string& user,
+DWORD connectError(const std::string& address, const std::string& user,
                    const std::string& password);
 
 // An FTP operation run on a worker started by AfxBeginThread, as the

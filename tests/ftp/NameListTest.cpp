@@ -8,6 +8,8 @@
 
 namespace {
 
+using namespace std::string_literals;
+
 struct ListingSample
 {
     const char* name;
@@ -64,7 +66,21 @@ INSTANTIATE_TEST_SUITE_P(
                       "bin\r\n",
                       Names{"a b.bin", "\xE3\x83\x97\xE3\x83\xAD\xE3\x82\xB0\xE3\x83\xA9\xE3\x83"
                                        "\xA0.bin"}},
-        ListingSample{"ThreeDotsIsAName", "...\r\n", Names{"..."}}),
+        ListingSample{"ThreeDotsIsAName", "...\r\n", Names{"..."}},
+        // Lines end at CRLF or LF and nowhere else; a line holding any other
+        // control byte stays one entry, prefix and all, which no removal
+        // will send.
+        ListingSample{"BareCrInAName", ".\r\n..\r\nunit\rDELE x.bin\r\n",
+                      Names{".", "..", "unit\rDELE x.bin"}},
+        ListingSample{"NulInAName", "KELVOR\0.BIN\r\nb\r\n"s, Names{"KELVOR\0.BIN"s, "b"}},
+        ListingSample{"CrNulAndLoneLfBesideCrlf", "a\r\nunit\rDELE x\r\nn\0ul\r\nlf\nz\r\n"s,
+                      Names{"a", "unit\rDELE x", "n\0ul"s, "lf", "z"}},
+        ListingSample{"ControlByteKeepsThePrefix", "/prog/a\r/etc/b\r\n", Names{"/prog/a\r/etc/b"}},
+        ListingSample{"TabInAName", "a\tb\n", Names{"a\tb"}},
+        ListingSample{"CrCrLf", "a\r\r\n", Names{"a\r"}},
+        ListingSample{"CrAtTheVeryEnd", "a\r\nb\r", Names{"a", "b\r"}},
+        ListingSample{"LoneCr", "\r", Names{"\r"}},
+        ListingSample{"DelByte", "a\x7f\r\n", Names{"a\x7f"}}),
     [](const ::testing::TestParamInfo<ListingSample>& info) { return info.param.name; });
 
 TEST(NameListBareName, KeepsDotEntriesAsTheyAre)

@@ -6,6 +6,7 @@
 #include "tests/support/TempDir.h"
 #include "tests/support/TestFiles.h"
 
+#include <curl/curl.h>
 #include <tuple>
 
 namespace kelvor::test {
@@ -30,7 +31,6 @@ protected:
         return path;
     }
 
-    SeamReset seams;
     TempDir local{"kelvor-put"};
     std::unique_ptr<Peer> peer;
     std::unique_ptr<CFtpConnection> connection;
@@ -278,17 +278,16 @@ INSTANTIATE_TEST_SUITE_P(EmptyFolderOrLineBreak, PutUnsendablePath,
 
 TEST(PutServerRefusal, RefusedStorReturnsZeroAndTheNextPutWorks)
 {
-    SeamReset seams;
     UnitStandIn::Options options;
     options.refusals = {{"STOR", 552, 1}};
     UnitStandIn unit(options);
     TempDir local;
     writeFile(local.path() / "a.bin", "program");
-    auto connection = connectTo(unit.address(), unit.port(), unit.user(), unit.password());
+    auto connection = connectTo(unit);
 
     EXPECT_EQ(connection->PutFile((local.path() / "a.bin").string(), "a.bin"), FALSE);
     EXPECT_EQ(connection->LastReplyCode(), 552);
-    EXPECT_NE(connection->LastCurlCode(), 0);
+    EXPECT_NE(connection->LastCurlCode(), CURLE_OK);
     EXPECT_EQ(connection->LastReplyLine().substr(0, 4), "552 ");
 
     EXPECT_EQ(connection->PutFile((local.path() / "a.bin").string(), "a.bin"), TRUE);
@@ -303,7 +302,7 @@ TEST(PutServerRefusal, RefusedTypeReturnsZero)
     UnitStandIn unit(options);
     TempDir local;
     writeFile(local.path() / "a.bin", "program");
-    auto connection = connectTo(unit.address(), unit.port(), unit.user(), unit.password());
+    auto connection = connectTo(unit);
     EXPECT_EQ(connection->PutFile((local.path() / "a.bin").string(), "a.bin"), FALSE);
     EXPECT_TRUE(unit.commands("STOR").empty());
 }

@@ -1,72 +1,115 @@
-// Which names and paths may be sent, and how they are written into URLs.
+// What reaches the wire for a remote path, a login and an address: the one
+// road (toWire) with its check, and the refusals.
 
-#include "connection/FtpPaths.h"
+#include "connection/FtpWire.h"
 #include "tests/ftp/ParamNames.h"
 
 #include <gtest/gtest.h>
 #include <string>
+#include <tuple>
 
 namespace {
 
 using namespace std::string_literals;
+using ftp_detail::FtpOperation;
+using ftp_detail::toWire;
 using kelvor::test::ReadableStringName;
 
-TEST(RemotePathEncoding, EncodesEveryByteButUnreservedLettersDigitsAndMarks)
+std::string operationName(FtpOperation operation)
 {
-    EXPECT_EQ(ftp_detail::percentEncodePath("AZaz09-_~"), "AZaz09-_~");
-    EXPECT_EQ(ftp_detail::percentEncodePath("/prog/a b%#?.bin"), "%2Fprog%2Fa%20b%25%23%3F%2Ebin");
-    EXPECT_EQ(ftp_detail::percentEncodePath("\xE3\x81\x82"), "%E3%81%82");
-    EXPECT_EQ(ftp_detail::percentEncodePath("\xFF"), "%FF");
-    EXPECT_EQ(ftp_detail::percentEncodePath(""), "");
+    switch (operation) {
+    case FtpOperation::Store:
+        return "Store";
+    case FtpOperation::Remove:
+        return "Remove";
+    case FtpOperation::List:
+        return "List";
+    }
+    return "?";
 }
 
-TEST(RemotePathEncoding, KeepsALeadingSlashAsPartOfThePath)
+struct StoreUrl
 {
-    EXPECT_EQ(ftp_detail::percentEncodePath("/x"), "%2Fx");
-    EXPECT_EQ(ftp_detail::percentEncodePath("x"), "x");
-}
+    std::string path;
+    std::string url;
+};
 
-class UnsendableFilePath : public ::testing::TestWithParam<std::string>
+class StoreWire : public ::testing::TestWithParam<StoreUrl>
 {};
 
-TEST_P(UnsendableFilePath, IsRefused)
+TEST_P(StoreWire, EncodesEveryByteButUnreservedLettersDigitsAndMarks)
 {
-    EXPECT_FALSE(ftp_detail::isSendableFilePath(GetParam()));
+    const auto request = toWire(FtpOperation::Store, GetParam().path);
+    ASSERT_TRUE(request);
+    EXPECT_EQ(request->urlPath, GetParam().url);
+    EXPECT_EQ(request->command, "");
 }
 
-INSTANTIATE_TEST_SUITE_P(LineBreaksControlBytesAndFolders, UnsendableFilePath,
-                         ::testing::Values(""s, "/"s, "prog/"s, "a\rb"s, "a\nb"s, "a\r\nDELE b"s,
-                                           "a\0b"s, "a\x01"s, "\tname"s, "a\x1f"s, "a\x7f"s),
-                         ReadableStringName());
+INSTANTIATE_TEST_SUITE_P(
+    Paths, StoreWire,
+    ::testing::Values(StoreUrl{"AZaz09-_~", "AZaz09-_~"},
+                      StoreUrl{"/prog/a b%#?.bin", "%2Fprog%2Fa%20b%25%23%3F%2Ebin"},
+                      StoreUrl{"\xE3\x81\x82", "%E3%81%82"}, StoreUrl{"\xFF", "%FF"},
+                      // A leading slash stays part of the path.
+                      StoreUrl{"/x", "%2Fx"}, StoreUrl{"x", "x"}),
+    [](const auto& info) { return std::to_string(info.index); });
 
-class SendableFilePath : public ::testing::TestWithParam<std::string>
+class RemoveWire : public ::testing::TestWithParam<std::string>
 {};
 
-TEST_P(SendableFilePath, IsAccepted)
+TEST_P(RemoveWire, QuotesDeleWithThePathAsItIs)
 {
-    EXPECT_TRUE(ftp_detail::isSendableFilePath(GetParam()));
+    const auto request = toWire(FtpOperation::Remove, GetParam());
+    ASSERT_TRUE(request);
+    EXPECT_EQ(request->urlPath, "");
+    EXPECT_EQ(request->command, "*DELE " + GetParam());
+    EXPECT_TRUE(toWire(FtpOperation::Store, GetParam()));
 }
 
-INSTANTIATE_TEST_SUITE_P(OddButHarmless, SendableFilePath,
+INSTANTIATE_TEST_SUITE_P(OddButHarmless, RemoveWire,
                          ::testing::Values("a"s, "/prog/KELVOR.bin"s, "a b"s, "100%"s, "#?*[]"s,
                                            "\xE3\x81\x82.bin"s, "\x80\xFF"s, "-leading-dash"s,
                                            "../up"s),
                          ReadableStringName());
 
-TEST(RemotePathListing, AcceptsFoldersAndTheEmptyPath)
+TEST(ListWire, NamesThePathInTheRequestAndAcceptsFoldersAndNoPath)
 {
-    EXPECT_TRUE(ftp_detail::isSendableListingPath("/prog/"));
-    EXPECT_TRUE(ftp_detail::isSendableListingPath(""));
-    EXPECT_TRUE(ftp_detail::isSendableListingPath("prog"));
+    EXPECT_EQ(toWire(FtpOperation::List, "/prog/")->command, "NLST /prog/");
+    EXPECT_EQ(toWire(FtpOperation::List, "prog")->command, "NLST prog");
+    EXPECT_EQ(toWire(FtpOperation::List, "")->command, "NLST");
+    EXPECT_EQ(toWire(FtpOperation::List, "/prog/")->urlPath, "");
 }
 
-TEST(RemotePathListing, RefusesLineBreaksAndControlBytes)
+class UnsendablePath : public ::testing::TestWithParam<std::tuple<FtpOperation, std::string>>
+{};
+
+TEST_P(UnsendablePath, IsRefused)
 {
-    EXPECT_FALSE(ftp_detail::isSendableListingPath("/prog/\r\nDELE x"));
-    EXPECT_FALSE(ftp_detail::isSendableListingPath("a\nb"));
-    EXPECT_FALSE(ftp_detail::isSendableListingPath("a\0b"s));
-    EXPECT_FALSE(ftp_detail::isSendableListingPath("a\x7f"));
+    EXPECT_FALSE(toWire(std::get<0>(GetParam()), std::get<1>(GetParam())));
 }
+
+const auto kControlBytes =
+    ::testing::Values("a\rb"s, "a\nb"s, "a\r\nDELE b"s, "a\0b"s, "a\x01"s, "\tname"s, "a\x1f"s,
+                      "a\x7f"s, "/prog/\r\nDELE x"s, "unit\rDELE x.bin"s);
+
+std::string caseName(const ::testing::TestParamInfo<std::tuple<FtpOperation, std::string>>& info)
+{
+    const ::testing::TestParamInfo<std::string> path(std::get<1>(info.param), info.index);
+    return operationName(std::get<0>(info.param)) + "_" + ReadableStringName()(path);
+}
+
+INSTANTIATE_TEST_SUITE_P(ControlBytes, UnsendablePath,
+                         ::testing::Combine(::testing::Values(FtpOperation::Store,
+                                                              FtpOperation::Remove,
+                                                              FtpOperation::List),
+                                            kControlBytes),
+                         caseName);
+
+INSTANTIATE_TEST_SUITE_P(NoFileNamed, UnsendablePath,
+                         ::testing::Combine(::testing::Values(FtpOperation::Store,
+                                                              FtpOperation::Remove),
+                                            ::testing::Values(""s, "/"s, "prog/"s)),
+                         caseName);
 
 TEST(Credentials, RefuseCrLfAndNulOnly)
 {

@@ -75,7 +75,7 @@ TEST(RemoveRefusal, RefusedDeleReturnsZeroThenWorks)
     options.refusals = {{"DELE", 450, 1}};
     UnitStandIn unit(options);
     writeFile(unit.localPath("x.bin"), "x");
-    auto connection = connectTo(unit.address(), unit.port(), unit.user(), unit.password());
+    auto connection = connectTo(unit);
     EXPECT_EQ(connection->Remove("x.bin"), FALSE);
     EXPECT_EQ(connection->LastReplyCode(), 450);
     EXPECT_TRUE(std::filesystem::exists(unit.localPath("x.bin")));
@@ -90,7 +90,7 @@ TEST(RemoveRefusal, PositivePreliminaryReplyIsNoSuccess)
     options.refusals = {{"DELE", 350, std::nullopt}};
     UnitStandIn unit(options);
     writeFile(unit.localPath("x.bin"), "x");
-    auto connection = connectTo(unit.address(), unit.port(), unit.user(), unit.password());
+    auto connection = connectTo(unit);
     EXPECT_EQ(connection->Remove("x.bin"), FALSE);
 }
 
@@ -102,7 +102,7 @@ TEST_P(RemoveUnsendablePath, ReturnsZeroAndSendsNothing)
     UnitStandIn unit;
     writeFile(unit.localPath("victim.bin"), "keep me");
     writeFile(unit.localPath("marker.bin"), "x");
-    auto connection = connectTo(unit.address(), unit.port(), unit.user(), unit.password());
+    auto connection = connectTo(unit);
     EXPECT_EQ(connection->Remove(GetParam()), FALSE);
     EXPECT_EQ(connection->Remove("marker.bin"), TRUE);
     const auto deles = unit.commands("DELE");

@@ -6,6 +6,8 @@
 #include "tests/support/TempDir.h"
 #include "tests/support/TestFiles.h"
 
+#include <curl/curl.h>
+
 namespace kelvor::test {
 namespace {
 
@@ -17,7 +19,7 @@ protected:
     void start(UnitStandIn::Options options)
     {
         unit = std::make_unique<UnitStandIn>(std::move(options));
-        connection = connectTo(unit->address(), unit->port(), unit->user(), unit->password());
+        connection = connectTo(*unit);
     }
 
     std::filesystem::path file(const std::string& name, std::uint64_t size)
@@ -27,14 +29,12 @@ protected:
         return path;
     }
 
-    static void shortenResponses(std::chrono::milliseconds bound)
+    void shortenResponses(std::chrono::milliseconds bound)
     {
-        auto bounds = ftp_test_seams::DefaultTimeouts();
-        bounds.serverResponse = bound;
-        ftp_test_seams::SetTimeouts(bounds);
+        bounds = std::make_unique<ShortBounds>(boundsWith(&FtpBounds::serverResponse, bound));
     }
 
-    SeamReset seams;
+    std::unique_ptr<ShortBounds> bounds;
     TempDir local{"kelvor-fault"};
     std::unique_ptr<UnitStandIn> unit;
     std::unique_ptr<CFtpConnection> connection;
@@ -45,15 +45,14 @@ TEST_F(ServerFault, FinalReplyBoundIsWellAboveAMinute)
     // libcurl on its own waits only 60 s for the reply after the last byte
     // of an upload; a unit writing its flash may take longer. Checked on the
     // configuration rather than by waiting minutes.
-    const auto defaults = ftp_test_seams::DefaultTimeouts();
-    EXPECT_GE(defaults.serverResponse, 120s);
-    EXPECT_GE(defaults.stalledTransfer, 60s);
-    EXPECT_GE(defaults.connectAndLogin, 10s);
-    EXPECT_LE(defaults.connectAndLogin, 30s);
-    const auto current = ftp_test_seams::CurrentTimeouts();
-    EXPECT_EQ(current.serverResponse, defaults.serverResponse);
-    EXPECT_EQ(current.stalledTransfer, defaults.stalledTransfer);
-    EXPECT_EQ(current.connectAndLogin, defaults.connectAndLogin);
+    EXPECT_GE(kFtpBounds.serverResponse, 120s);
+    EXPECT_GE(kFtpBounds.stalledTransfer, 60s);
+    EXPECT_GE(kFtpBounds.connectAndLogin, 10s);
+    EXPECT_LE(kFtpBounds.connectAndLogin, 30s);
+    const FtpBounds current = ftpBoundsInForce();
+    EXPECT_EQ(current.serverResponse, kFtpBounds.serverResponse);
+    EXPECT_EQ(current.stalledTransfer, kFtpBounds.stalledTransfer);
+    EXPECT_EQ(current.connectAndLogin, kFtpBounds.connectAndLogin);
 }
 
 TEST_F(ServerFault, LateFinalReplyWithinTheBoundIsSuccess)
@@ -75,7 +74,7 @@ TEST_F(ServerFault, LateFinalReplyBeyondTheBoundFails)
     start(options);
     const auto source = file("a.bin", 1 << 20);
     EXPECT_EQ(connection->PutFile(source.string(), "a.bin"), FALSE);
-    EXPECT_EQ(connection->LastCurlCode(), 28);
+    EXPECT_EQ(connection->LastCurlCode(), CURLE_OPERATION_TIMEDOUT);
 }
 
 TEST_F(ServerFault, UnansweredStorFailsAndTheNextPutLogsInAgain)
@@ -86,7 +85,7 @@ TEST_F(ServerFault, UnansweredStorFailsAndTheNextPutLogsInAgain)
     start(options);
     const auto source = file("a.bin", 1 << 10);
     EXPECT_EQ(connection->PutFile(source.string(), "a.bin"), FALSE);
-    EXPECT_EQ(connection->LastCurlCode(), 28);
+    EXPECT_EQ(connection->LastCurlCode(), CURLE_OPERATION_TIMEDOUT);
     // libcurl gives up a connection that timed out; the next operation logs
     // in again by itself.
     writeFile(unit->localPath("x.bin"), "x");
@@ -94,25 +93,22 @@ TEST_F(ServerFault, UnansweredStorFailsAndTheNextPutLogsInAgain)
     EXPECT_EQ(unit->commands("USER").size(), 2u);
 }
 
-TEST_F(ServerFault, UnansweredDeleFails)
+class ServerFaultUnanswered : public ServerFault, public ::testing::WithParamInterface<CommandCase>
+{};
+
+TEST_P(ServerFaultUnanswered, FailsOnTheResponseBound)
 {
     shortenResponses(1s);
     UnitStandIn::Options options;
-    options.neverAnswer = {"DELE"};
+    options.neverAnswer = {GetParam().verb};
     start(options);
-    writeFile(unit->localPath("x.bin"), "x");
-    EXPECT_EQ(connection->Remove("x.bin"), FALSE);
+    writeFile(unit->localPath("KELVOR.bin"), "x");
+    EXPECT_EQ(GetParam().run(*connection, file("a.bin", 1 << 10).string()), FALSE);
+    EXPECT_EQ(connection->LastCurlCode(), CURLE_OPERATION_TIMEDOUT);
 }
 
-TEST_F(ServerFault, UnansweredListingFails)
-{
-    shortenResponses(1s);
-    UnitStandIn::Options options;
-    options.neverAnswer = {"NLST"};
-    start(options);
-    CFtpFileFind find(connection.get());
-    EXPECT_EQ(find.FindFile("/"), FALSE);
-}
+INSTANTIATE_TEST_SUITE_P(Commands, ServerFaultUnanswered,
+                         ::testing::Values(kRemoveCommand, kListCommand), commandCaseName);
 
 TEST_F(ServerFault, DroppedControlConnectionMidTransferFailsAndTheNextPutWorks)
 {
@@ -141,7 +137,7 @@ TEST_F(ServerFault, ServerClosingTheIdleConnectionIsSurvived)
     options.root = served.path();
     start(options);
     writeFile(unit->localPath("x.bin"), "x");
-    options.port = unit->port();
+    options.address = unit->address();
     unit.reset();
     unit = std::make_unique<UnitStandIn>(options);
     EXPECT_EQ(connection->Remove("x.bin"), TRUE)

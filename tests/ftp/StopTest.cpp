@@ -2,8 +2,11 @@
 // at once, the worker commits nothing, and the stopping thread never waits.
 
 #include "tests/ftp/FtpTestPeers.h"
+#include "tests/support/Poll.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/TestFiles.h"
+
+#include <curl/curl.h>
 
 namespace kelvor::test {
 namespace {
@@ -21,7 +24,7 @@ protected:
     void start(UnitStandIn::Options options)
     {
         unit = std::make_unique<UnitStandIn>(std::move(options));
-        connection = connectTo(unit->address(), unit->port(), unit->user(), unit->password());
+        connection = connectTo(*unit);
     }
 
     // A local file much larger than what the kernel buffers hold.
@@ -32,7 +35,6 @@ protected:
         return path;
     }
 
-    SeamReset seams;
     TempDir local{"kelvor-stop"};
     std::unique_ptr<UnitStandIn> unit;
     std::unique_ptr<CFtpConnection> connection;
@@ -52,34 +54,17 @@ TEST_F(StopFixture, StalledUploadEndsAtOnceAndCommitsNothing)
     ASSERT_TRUE(upload.waitForEnd(kEndBound));
     EXPECT_EQ(upload.result(), FALSE);
     EXPECT_FALSE(upload.committed());
-    EXPECT_EQ(connection->LastCurlCode(), 42); // CURLE_ABORTED_BY_CALLBACK
+    EXPECT_EQ(connection->LastCurlCode(), CURLE_ABORTED_BY_CALLBACK);
 }
 
 TEST_F(StopFixture, StallWithoutStopFailsOnTheStalledTransferBound)
 {
-    auto bounds = ftp_test_seams::DefaultTimeouts();
-    bounds.stalledTransfer = 1s;
-    ftp_test_seams::SetTimeouts(bounds);
+    ShortBounds bounds(boundsWith(&FtpBounds::stalledTransfer, 1s));
     UnitStandIn::Options options;
     options.stallStorAfter = 1 << 20;
     start(options);
     EXPECT_EQ(connection->PutFile(bigFile().string(), "KELVOR.bin"), FALSE);
-    EXPECT_EQ(connection->LastCurlCode(), 28); // CURLE_OPERATION_TIMEDOUT
-}
-
-TEST_F(StopFixture, StopDuringAnUnansweredStorEndsAtOnce)
-{
-    UnitStandIn::Options options;
-    options.neverAnswer = {"STOR"};
-    start(options);
-    const std::string source = bigFile().string();
-    WorkerOperation upload([&] { return connection->PutFile(source, "KELVOR.bin"); });
-    waitUntil([&] { return !unit->commands("STOR").empty(); }, kServerBound);
-    ASSERT_EQ(unit->commands("STOR").size(), 1u);
-    upload.thread().RequestStop();
-    ASSERT_TRUE(upload.waitForEnd(kEndBound));
-    EXPECT_EQ(upload.result(), FALSE);
-    EXPECT_FALSE(upload.committed());
+    EXPECT_EQ(connection->LastCurlCode(), CURLE_OPERATION_TIMEDOUT);
 }
 
 TEST_F(StopFixture, StopWhileWaitingForALateFinalReplyEnds)
@@ -99,35 +84,28 @@ TEST_F(StopFixture, StopWhileWaitingForALateFinalReplyEnds)
     EXPECT_FALSE(upload.committed());
 }
 
-TEST_F(StopFixture, StopDuringAnUnansweredDeleEndsAtOnce)
+class StopUnanswered : public StopFixture, public ::testing::WithParamInterface<CommandCase>
+{};
+
+TEST_P(StopUnanswered, StopDuringItEndsAtOnceAndCommitsNothing)
 {
     UnitStandIn::Options options;
-    options.neverAnswer = {"DELE"};
+    options.neverAnswer = {GetParam().verb};
     start(options);
     writeFile(unit->localPath("KELVOR.bin"), "program");
-    WorkerOperation removal([&] { return connection->Remove("KELVOR.bin"); });
-    waitUntil([&] { return !unit->commands("DELE").empty(); }, kServerBound);
-    ASSERT_EQ(unit->commands("DELE").size(), 1u);
-    removal.thread().RequestStop();
-    ASSERT_TRUE(removal.waitForEnd(kEndBound));
-    EXPECT_EQ(removal.result(), FALSE);
-    EXPECT_FALSE(removal.committed());
+    const std::string source = bigFile().string();
+    WorkerOperation operation([&] { return GetParam().run(*connection, source); });
+    pollUntil([&] { return !unit->commands(GetParam().verb).empty(); }, kServerBound);
+    ASSERT_EQ(unit->commands(GetParam().verb).size(), 1u);
+    operation.thread().RequestStop();
+    ASSERT_TRUE(operation.waitForEnd(kEndBound));
+    EXPECT_EQ(operation.result(), FALSE);
+    EXPECT_FALSE(operation.committed());
 }
 
-TEST_F(StopFixture, StopDuringAnUnansweredListingEndsAtOnce)
-{
-    UnitStandIn::Options options;
-    options.neverAnswer = {"NLST"};
-    start(options);
-    CFtpFileFind find(connection.get());
-    WorkerOperation listing([&] { return find.FindFile("/prog/"); });
-    waitUntil([&] { return !unit->commands("NLST").empty(); }, kServerBound);
-    ASSERT_EQ(unit->commands("NLST").size(), 1u);
-    listing.thread().RequestStop();
-    ASSERT_TRUE(listing.waitForEnd(kEndBound));
-    EXPECT_EQ(listing.result(), FALSE);
-    EXPECT_EQ(find.FindNextFile(), FALSE);
-}
+INSTANTIATE_TEST_SUITE_P(Commands, StopUnanswered,
+                         ::testing::Values(kStoreCommand, kRemoveCommand, kListCommand),
+                         commandCaseName);
 
 TEST_F(StopFixture, StoppedWorkerDoesNoFtpWorkAtAll)
 {
@@ -168,7 +146,7 @@ TEST_F(StopFixture, ConnectionWorksForTheNextWorkerAfterAStop)
     {
         CFtpFileFind find(connection.get());
         WorkerOperation listing([&] { return find.FindFile("/prog/"); });
-        waitUntil([&] { return !unit->commands("NLST").empty(); }, kServerBound);
+        pollUntil([&] { return !unit->commands("NLST").empty(); }, kServerBound);
         listing.thread().RequestStop();
         ASSERT_TRUE(listing.waitForEnd(kEndBound));
     }

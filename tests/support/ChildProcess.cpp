@@ -1,5 +1,7 @@
 #include "tests/support/ChildProcess.h"
 
+#include "tests/support/Poll.h"
+
 #include <cerrno>
 #include <csignal>
 #include <cstring>
@@ -8,7 +10,6 @@
 #include <stdexcept>
 #include <sys/prctl.h>
 #include <sys/wait.h>
-#include <thread>
 #include <unistd.h>
 
 namespace kelvor::test {
@@ -131,14 +132,8 @@ bool ChildProcess::hasExited()
 
 bool ChildProcess::waitForExit(std::chrono::milliseconds timeout)
 {
-    // A bounded wait for the child's end; waitid cannot take a timeout.
-    const auto deadline = Clock::now() + timeout;
-    while (!hasExited()) {
-        if (Clock::now() >= deadline)
-            return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
-    return true;
+    // waitid cannot take a timeout.
+    return pollUntil([this] { return hasExited(); }, timeout, std::chrono::milliseconds(5));
 }
 
 void ChildProcess::terminate(std::chrono::milliseconds grace)

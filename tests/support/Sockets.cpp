@@ -1,11 +1,12 @@
 #include "tests/support/Sockets.h"
 
+#include "tests/support/LoopbackAddress.h"
+
 #include <arpa/inet.h>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
-#include <netinet/in.h>
 #include <sstream>
 #include <stdexcept>
 #include <sys/socket.h>
@@ -15,23 +16,20 @@ namespace kelvor::test {
 
 namespace {
 
-int boundLoopbackSocket(std::uint16_t& port)
+// Binds port 21 of a free loopback address; listens too when asked.
+int holdFtpPort(std::string& address, bool listen)
 {
-    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    if (fd < 0)
-        throw std::runtime_error(std::string("socket: ") + std::strerror(errno));
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    address.sin_port = 0;
-    socklen_t length = sizeof address;
-    if (::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
-        ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
-        const int error = errno;
-        ::close(fd);
-        throw std::runtime_error(std::string("bind: ") + std::strerror(error));
-    }
-    port = ntohs(address.sin_port);
+    int fd = -1;
+    address = onFreeLoopbackAddress([&](const std::string& candidate, std::string& failure) {
+        fd = bindFtpPort(candidate);
+        if (fd >= 0 && (!listen || ::listen(fd, 16) == 0))
+            return true;
+        failure = candidate + ":21: " + std::strerror(errno);
+        if (fd >= 0)
+            ::close(fd);
+        fd = -1;
+        return false;
+    });
     return fd;
 }
 
@@ -39,7 +37,14 @@ int boundLoopbackSocket(std::uint16_t& port)
 
 RefusingPort::RefusingPort()
 {
-    m_fd = boundLoopbackSocket(m_port);
+    m_fd = holdFtpPort(m_address, false);
+}
+
+RefusingPort::RefusingPort(const std::string& address) : m_address(address)
+{
+    m_fd = bindFtpPort(address);
+    if (m_fd < 0)
+        throw std::runtime_error(address + ":21: " + std::strerror(errno));
 }
 
 RefusingPort::~RefusingPort()
@@ -49,11 +54,7 @@ RefusingPort::~RefusingPort()
 
 SilentServer::SilentServer()
 {
-    m_fd = boundLoopbackSocket(m_port);
-    if (::listen(m_fd, 16) != 0) {
-        ::close(m_fd);
-        throw std::runtime_error(std::string("listen: ") + std::strerror(errno));
-    }
+    m_fd = holdFtpPort(m_address, true);
 }
 
 SilentServer::~SilentServer()
@@ -61,19 +62,16 @@ SilentServer::~SilentServer()
     ::close(m_fd);
 }
 
-std::uint16_t pickFreePort()
+bool isListening(const std::string& address, std::uint16_t port)
 {
-    std::uint16_t port = 0;
-    ::close(boundLoopbackSocket(port));
-    return port;
-}
-
-bool isListening(std::uint16_t port)
-{
-    // Lines read "sl local_address rem_address st ...", addresses as
-    // hex ip:port; state 0A is LISTEN.
+    // Lines read "sl local_address rem_address st ...", addresses as the
+    // hex of the address as it lies in memory, then ":port"; state 0A is
+    // LISTEN.
+    in_addr raw{};
+    if (::inet_pton(AF_INET, address.c_str(), &raw) != 1)
+        return false;
     char wanted[32];
-    std::snprintf(wanted, sizeof wanted, "0100007F:%04X", port);
+    std::snprintf(wanted, sizeof wanted, "%08X:%04X", raw.s_addr, port);
     std::ifstream table("/proc/net/tcp");
     std::string line;
     std::getline(table, line); // header

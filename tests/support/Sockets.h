@@ -1,31 +1,36 @@
 #pragma once
 
 // Loopback endpoints that are not FTP servers, for the connect failures.
+// Each holds port 21 of a loopback address of its own (LoopbackAddress.h).
 
 #include <cstdint>
 #include <string>
 
 namespace kelvor::test {
 
-// A port on 127.0.0.1 where nothing listens: the socket holds the port (so
-// no other test can take it) without listening, and a connection attempt is
-// refused at once.
+// Port 21 of a loopback address where nothing listens: the socket holds the
+// address (so no other test can take it) without listening, and a
+// connection attempt is refused at once.
 class RefusingPort
 {
 public:
     RefusingPort();
+    // On this address, for a test that needs one of a particular form; throws
+    // when another socket has it.
+    explicit RefusingPort(const std::string& address);
     ~RefusingPort();
     RefusingPort(const RefusingPort&) = delete;
     RefusingPort& operator=(const RefusingPort&) = delete;
-    std::uint16_t port() const { return m_port; }
+    const std::string& address() const { return m_address; }
 
 private:
     int m_fd = -1;
-    std::uint16_t m_port = 0;
+    std::string m_address;
 };
 
-// A server on 127.0.0.1 that accepts connections (the kernel completes the
-// handshake) but never says a word: no greeting ever comes.
+// A server on port 21 of a loopback address that accepts connections (the
+// kernel completes the handshake) but never says a word: no greeting ever
+// comes.
 class SilentServer
 {
 public:
@@ -33,19 +38,15 @@ public:
     ~SilentServer();
     SilentServer(const SilentServer&) = delete;
     SilentServer& operator=(const SilentServer&) = delete;
-    std::uint16_t port() const { return m_port; }
+    const std::string& address() const { return m_address; }
 
 private:
     int m_fd = -1;
-    std::uint16_t m_port = 0;
+    std::string m_address;
 };
 
-// A port on 127.0.0.1 that was free a moment ago (for servers that want
-// their port on the command line; they must cope with losing a race).
-std::uint16_t pickFreePort();
-
-// Whether something listens on 127.0.0.1:port (read from /proc, without
+// Whether something listens on address:port (read from /proc, without
 // connecting, so a server sees no extra session).
-bool isListening(std::uint16_t port);
+bool isListening(const std::string& address, std::uint16_t port);
 
 } // namespace kelvor::test

@@ -8,6 +8,7 @@
 #include <openssl/evp.h>
 #include <sstream>
 #include <stdexcept>
+#include <string>
 #include <sys/resource.h>
 #include <vector>
 
@@ -115,6 +116,17 @@ std::uint64_t peakRssBytes()
     rusage usage{};
     ::getrusage(RUSAGE_SELF, &usage);
     return static_cast<std::uint64_t>(usage.ru_maxrss) * 1024; // Linux counts in KiB
+}
+
+std::uint64_t currentRssBytes()
+{
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line)) {
+        if (line.rfind("VmRSS:", 0) == 0)
+            return std::stoull(line.substr(6)) * 1024; // "VmRSS:   1234 kB"
+    }
+    return 0;
 }
 
 } // namespace kelvor::test

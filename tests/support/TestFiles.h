@@ -29,4 +29,7 @@ std::string sha256Of(const std::string& bytes);
 // The peak resident set size of this process so far, in bytes.
 std::uint64_t peakRssBytes();
 
+// The resident set size of this process now, in bytes (VmRSS).
+std::uint64_t currentRssBytes();
+
 } // namespace kelvor::test

@@ -1,11 +1,12 @@
 #include "tests/support/UnitStandIn.h"
 
 #include "tests/support/ChildProcess.h"
+#include "tests/support/LoopbackAddress.h"
+#include "tests/support/Poll.h"
 #include "tests/support/TestFiles.h"
 
 #include <sstream>
 #include <stdexcept>
-#include <thread>
 
 #ifndef KELVOR_TEST_PYTHON
 #error "KELVOR_TEST_PYTHON must name the Python with pyftpdlib"
@@ -39,11 +40,25 @@ UnitStandIn::UnitStandIn(Options options) : m_options(std::move(options))
     m_log = m_dir->path() / "commands.jsonl";
     m_output = m_dir->path() / "server.log";
 
+    if (!m_options.address.empty()) {
+        std::string failure;
+        if (!start(m_options.address, failure))
+            throw std::runtime_error(failure);
+        m_address = m_options.address;
+        return;
+    }
+    m_address = onFreeLoopbackAddress([this](const std::string& address, std::string& failure) {
+        return start(address, failure);
+    });
+}
+
+bool UnitStandIn::start(const std::string& address, std::string& failure)
+{
     std::vector<std::string> args = {KELVOR_UNIT_STANDIN_SCRIPT,
                                      "--address",
-                                     m_options.address,
+                                     address,
                                      "--port",
-                                     std::to_string(m_options.port),
+                                     std::to_string(kFtpPort),
                                      "--user",
                                      m_options.user,
                                      "--password",
@@ -80,6 +95,11 @@ UnitStandIn::UnitStandIn(Options options) : m_options(std::move(options))
         for (const std::string& name : *m_options.listing)
             args.push_back("--listing=" + name);
     }
+    if (m_options.rawListing) {
+        const std::filesystem::path raw = m_dir->path() / "listing.raw";
+        writeFile(raw, *m_options.rawListing);
+        args.push_back("--listing-raw=" + raw.string());
+    }
     if (m_options.listingPath)
         args.push_back("--listing-path=" + *m_options.listingPath);
     if (m_options.dotEntries)
@@ -94,10 +114,14 @@ UnitStandIn::UnitStandIn(Options options) : m_options(std::move(options))
         ChildProcess::Setup{KELVOR_TEST_PYTHON, args, m_output.string(), true});
     const std::optional<std::string> line = m_process->readLine(kStartBound);
     if (!line || line->rfind("PORT ", 0) != 0) {
+        // Most likely another server took the address in the meantime.
         m_process->terminate();
-        throw std::runtime_error("the unit stand-in did not start; its output:\n" + serverOutput());
+        m_process.reset();
+        failure =
+            "the unit stand-in did not start on " + address + "; its output:\n" + serverOutput();
+        return false;
     }
-    m_port = static_cast<std::uint16_t>(std::stoi(line->substr(5)));
+    return true;
 }
 
 UnitStandIn::~UnitStandIn() = default;
@@ -146,16 +170,15 @@ int UnitStandIn::sessions() const
 
 bool UnitStandIn::waitForRecord(std::string_view kind, std::chrono::milliseconds timeout) const
 {
-    const auto deadline = std::chrono::steady_clock::now() + timeout;
-    for (;;) {
-        for (const LogRecord& record : records()) {
-            if (record.kind == kind)
-                return true;
-        }
-        if (std::chrono::steady_clock::now() >= deadline)
+    return pollUntil(
+        [&] {
+            for (const LogRecord& record : records()) {
+                if (record.kind == kind)
+                    return true;
+            }
             return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
+        },
+        timeout);
 }
 
 std::string UnitStandIn::serverOutput() const

@@ -7,16 +7,15 @@
 //     kelvor::test::UnitStandIn::Options options;
 //     options.listing = std::vector<std::string>{".", "..", "prog.bin"};
 //     kelvor::test::UnitStandIn unit(options);     // throws if it cannot start
-//     ftp_test_seams::SetPortOverride(unit.port());
-//     ... connect to unit.address() with unit.user() / unit.password() ...
+//     ... connect to unit.address() port 21 with unit.user() / unit.password() ...
 //     EXPECT_EQ(unit.commands("DELE").size(), 1u);
 //
-// The server runs in a process of its own for the object's life, on a
-// loopback address; its root folder is a fresh temporary folder unless the
-// options name one. Commands are logged when they arrive, before the server
-// acts on them, so once a client has had a reply every command it sent
-// before is visible here. The object must be made and destroyed on the same
-// thread, one that lives as long as it (the test's own thread).
+// The server runs in a process of its own for the object's life, on port 21
+// of a loopback address of its own (LoopbackAddress.h); its root folder is a
+// fresh temporary folder unless the options name one. Commands are logged when they arrive, before
+// the server acts on them, so once a client has had a reply every command it sent before is visible
+// here. The object must be made and destroyed on the same thread, one that lives as long as it (the
+// test's own thread).
 
 #include "tests/support/CommandLog.h"
 #include "tests/support/TempDir.h"
@@ -57,8 +56,7 @@ struct StandInRefusal
 // how it misbehaves.
 struct StandInOptions
 {
-    std::string address = "127.0.0.1"; // any 127.x.y.z
-    std::uint16_t port = 0;            // 0: a free port
+    std::string address; // a 127.x.y.z of its own; empty: picked at random
     std::string user = "kelvor";
     std::string password = "kelvor";
     std::filesystem::path root; // empty: a temporary folder, removed afterwards
@@ -75,6 +73,7 @@ struct StandInOptions
     // NLST. Without a scripted listing the real folder is listed (and a
     // missing folder is answered 550, as pyftpdlib does).
     std::optional<std::vector<std::string>> listing; // scripted; {} lists nothing
+    std::optional<std::string> rawListing;           // scripted: exactly these bytes
     std::optional<std::string> listingPath;          // script only "NLST <this>"
     bool dotEntries = false;                         // real listings start with "." and ".."
     bool listingPrefix = false;                      // names as "<argument>/<name>"
@@ -95,8 +94,8 @@ public:
     UnitStandIn(const UnitStandIn&) = delete;
     UnitStandIn& operator=(const UnitStandIn&) = delete;
 
-    const std::string& address() const { return m_options.address; }
-    std::uint16_t port() const { return m_port; }
+    // Where it listens, always on port 21.
+    const std::string& address() const { return m_address; }
     const std::string& user() const { return m_options.user; }
     const std::string& password() const { return m_options.password; }
     const std::filesystem::path& root() const { return m_root; }
@@ -119,12 +118,14 @@ public:
     std::string serverOutput() const;
 
 private:
+    bool start(const std::string& address, std::string& failure);
+
     Options m_options;
+    std::string m_address;
     std::unique_ptr<TempDir> m_dir; // log, output, and the root unless given
     std::filesystem::path m_root;
     std::filesystem::path m_log;
     std::filesystem::path m_output;
-    std::uint16_t m_port = 0;
     std::unique_ptr<ChildProcess> m_process;
 };
 

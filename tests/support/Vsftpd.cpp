@@ -1,6 +1,8 @@
 #include "tests/support/Vsftpd.h"
 
 #include "tests/support/ChildProcess.h"
+#include "tests/support/LoopbackAddress.h"
+#include "tests/support/Poll.h"
 #include "tests/support/Sockets.h"
 #include "tests/support/TestFiles.h"
 
@@ -9,7 +11,6 @@
 #include <pwd.h>
 #include <stdexcept>
 #include <sys/stat.h>
-#include <thread>
 #include <unistd.h>
 
 #ifndef KELVOR_VSFTPD
@@ -21,7 +22,6 @@ namespace kelvor::test {
 namespace {
 
 constexpr auto kStartBound = std::chrono::seconds(10);
-constexpr int kPortAttempts = 5;
 
 std::vector<std::string> logLines(const std::filesystem::path& log)
 {
@@ -70,27 +70,25 @@ Vsftpd::Vsftpd()
     m_log = m_dir->path() / "vsftpd.log";
     m_output = m_dir->path() / "vsftpd.out";
 
-    std::string failure;
-    for (int attempt = 0; attempt < kPortAttempts; ++attempt) {
-        if (start(failure))
-            return;
-    }
-    throw std::runtime_error("vsftpd did not start: " + failure);
+    m_address = onFreeLoopbackAddress([this](const std::string& address, std::string& failure) {
+        return start(address, failure);
+    });
 }
 
 Vsftpd::~Vsftpd() = default;
 
-bool Vsftpd::start(std::string& failure)
+bool Vsftpd::start(const std::string& address, std::string& failure)
 {
-    m_port = pickFreePort();
     const std::filesystem::path config = m_dir->path() / "vsftpd.conf";
     {
         std::ofstream out(config, std::ios::trunc);
         out << "listen=YES\n"
                "listen_ipv6=NO\n"
-               "listen_address=127.0.0.1\n"
+               "listen_address="
+            << address
+            << "\n"
                "listen_port="
-            << m_port
+            << kFtpPort
             << "\n"
                "background=NO\n"
                "anonymous_enable=NO\n"
@@ -125,23 +123,16 @@ bool Vsftpd::start(std::string& failure)
 
     m_process = std::make_unique<ChildProcess>(
         ChildProcess::Setup{KELVOR_VSFTPD, {config.string()}, m_output.string(), false});
-    const auto deadline = std::chrono::steady_clock::now() + kStartBound;
-    for (;;) {
-        if (isListening(m_port))
-            return true;
-        if (m_process->hasExited()) {
-            // Most likely another process took the port in the meantime.
-            failure = serverOutput();
-            m_process.reset();
-            return false;
-        }
-        if (std::chrono::steady_clock::now() >= deadline) {
-            failure = "not listening within the start bound\n" + serverOutput();
-            m_process.reset();
-            return false;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
+    const bool ended = pollUntil(
+        [&] { return isListening(address, kFtpPort) || m_process->hasExited(); }, kStartBound);
+    if (ended && isListening(address, kFtpPort))
+        return true;
+    // Most likely another server took the address in the meantime.
+    failure = (ended ? "vsftpd on " + address + " ended at once\n"
+                     : "vsftpd not listening on " + address + " within the start bound\n") +
+              serverOutput();
+    m_process.reset();
+    return false;
 }
 
 std::filesystem::path Vsftpd::localPath(std::string_view remotePath) const

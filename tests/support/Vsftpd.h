@@ -1,9 +1,10 @@
 #pragma once
 
 // vsftpd as a second real FTP peer: started by the test with a config of
-// its own on a free 127.0.0.1 port, serving a fresh temporary folder to the
-// local test user that exists only inside the tests' namespace
-// (tools/isolated.sh as root adds it there with tools/with-test-user.sh).
+// its own on port 21 of a loopback address of its own (LoopbackAddress.h),
+// serving a fresh temporary folder to the local test user that exists only
+// inside the tests' namespace (tools/isolated.sh as root adds it there with
+// tools/with-test-user.sh).
 //
 //     if (auto why = kelvor::test::Vsftpd::unavailableReason())
 //         GTEST_SKIP() << *why;
@@ -18,7 +19,6 @@
 #include "tests/support/CommandLog.h"
 #include "tests/support/TempDir.h"
 
-#include <cstdint>
 #include <filesystem>
 #include <memory>
 #include <optional>
@@ -45,8 +45,8 @@ public:
     Vsftpd(const Vsftpd&) = delete;
     Vsftpd& operator=(const Vsftpd&) = delete;
 
-    std::string address() const { return "127.0.0.1"; }
-    std::uint16_t port() const { return m_port; }
+    // Where it listens, always on port 21.
+    const std::string& address() const { return m_address; }
     std::string user() const { return kUser; }
     std::string password() const { return kPassword; }
     // The folder the user sees as "/", owned by the test user.
@@ -64,13 +64,13 @@ public:
     std::string serverOutput() const;
 
 private:
-    bool start(std::string& failure);
+    bool start(const std::string& address, std::string& failure);
 
     std::unique_ptr<TempDir> m_dir;
     std::filesystem::path m_root;
     std::filesystem::path m_log;
     std::filesystem::path m_output;
-    std::uint16_t m_port = 0;
+    std::string m_address;
     std::unique_ptr<ChildProcess> m_process;
 };
 

@@ -52,6 +52,9 @@ and "550" for a folder that does not exist, as pyftpdlib answers:
                               (repeatable; "." and ".." allowed), whatever
                               the folder holds
   --empty-listing             a scripted listing with no names at all
+  --listing-raw FILE          a scripted listing of exactly the bytes of
+                              FILE, line ends and all: names no command
+                              line can carry (NUL), listings of any size
   --listing-path PATH         apply the scripted listing only to NLST PATH
                               (the argument as sent); other arguments get
                               the real listing
@@ -113,6 +116,10 @@ class Config:
             self.scripted = []
         if args.listing:
             self.scripted = list(args.listing)
+        self.raw_listing = None
+        if args.listing_raw is not None:
+            with open(args.listing_raw, "rb") as raw:
+                self.raw_listing = raw.read()
         self.listing_path = args.listing_path
         self.dot_entries = args.dot_entries
         self.listing_prefix = args.listing_prefix
@@ -276,8 +283,11 @@ class StandInHandler(FTPHandler):
         config = self.config
         argument = getattr(self, "_last_argument", "")
         names = None
-        if config.scripted is not None and (
-                config.listing_path is None or config.listing_path == argument):
+        applies = config.listing_path is None or config.listing_path == argument
+        if config.raw_listing is not None and applies:
+            self.push_dtp_data(config.raw_listing, cmd="NLST")
+            return path
+        if config.scripted is not None and applies:
             names = list(config.scripted)
         elif config.dot_entries or config.listing_prefix or config.eol != "\r\n":
             try:
@@ -320,6 +330,7 @@ def parse_arguments(argv):
     parser.add_argument("--drop-after", type=int, metavar="N")
     parser.add_argument("--listing", action="append", metavar="NAME")
     parser.add_argument("--empty-listing", action="store_true")
+    parser.add_argument("--listing-raw", metavar="FILE")
     parser.add_argument("--listing-path", metavar="PATH")
     parser.add_argument("--dot-entries", action="store_true")
     parser.add_argument("--listing-prefix", action="store_true")

@@ -3,7 +3,7 @@
 
 #include "app/RT_UTDlg.h"
 #include "connection/Ftp.h"
-#include "connection/FtpTestSeams.h"
+#include "connection/FtpFaultInjection.h"
 #include "connection/IPAdd.h"
 #include "platform/AppName.h"
 #include "platform/IPAddressEdit.h"
@@ -63,8 +63,7 @@ protected:
 
     void TearDown() override
     {
-        ftp_test_seams::SetPortOverride(std::nullopt);
-        ftp_test_seams::SetSessionOpenFailure(false);
+        ftp_fault_injection::failSessionOpens(false);
         delete g_pFtpConnection;
         g_pFtpConnection = nullptr;
     }
@@ -156,8 +155,6 @@ TEST_F(ConnectionDialog, KeyboardStartsInTheLoginNameAndTabsInTemplateOrder)
 
 TEST_F(ConnectionDialog, AllZeroOrBlankAddressIsRefusedAndShownAsZeros)
 {
-    RefusingPort nothing;
-    ftp_test_seams::SetPortOverride(nothing.port());
     runDialog([] {
         setAddressFields({"", "", "", ""});
         clickButton(g_dlgIPAdd, IDOK);
@@ -178,8 +175,7 @@ TEST_F(ConnectionDialog, AllZeroOrBlankAddressIsRefusedAndShownAsZeros)
 
 TEST_F(ConnectionDialog, PartlyBlankAddressIsAcceptedAndAFailedLoginLeavesTheDialogOpen)
 {
-    RefusingPort nothing;
-    ftp_test_seams::SetPortOverride(nothing.port());
+    RefusingPort nothing("127.0.1.10");
     runDialog([] {
         // An octet of 0 is fine when typed, unlike in the settings file.
         setAddressFields({"127", "", "1", "10"});
@@ -200,11 +196,8 @@ TEST_F(ConnectionDialog, PartlyBlankAddressIsAcceptedAndAFailedLoginLeavesTheDia
 
 TEST_F(ConnectionDialog, RefusedLoginThenGoodOneRunsTheMenuAndThenCloses)
 {
-    UnitStandIn::Options options;
-    options.address = "127.1.1.10";
-    UnitStandIn unit(options);
-    ftp_test_seams::SetPortOverride(unit.port());
-    folder.write("KELVOR.INI", "[KELVOR]\nDEFAULTIP=127.1.1.10\n");
+    UnitStandIn unit;
+    folder.write("KELVOR.INI", "[KELVOR]\nDEFAULTIP=" + unit.address() + "\n");
 
     Script script;
     script.whenActive("connection dialog", IDD_IPADD, [&] {
@@ -222,7 +215,7 @@ TEST_F(ConnectionDialog, RefusedLoginThenGoodOneRunsTheMenuAndThenCloses)
         clickButton(g_dlgSubMenu, IDCANCEL);
     });
     EXPECT_EQ(g_dlgIPAdd.DoModal(), IDOK);
-    EXPECT_EQ(g_strDeviceAddress, "127.1.1.10");
+    EXPECT_EQ(g_strDeviceAddress, unit.address());
     EXPECT_EQ(boxes.shown().size(), 1u); // nothing more after the menu
     // Every press of Connect logged in on a session of its own.
     EXPECT_EQ(unit.sessions(), 2);
@@ -234,11 +227,8 @@ TEST_F(ConnectionDialog, RefusedLoginThenGoodOneRunsTheMenuAndThenCloses)
 
 TEST_F(ConnectionDialog, LineBreaksInTheLoginAreNeverSent)
 {
-    UnitStandIn::Options options;
-    options.address = "127.1.1.10";
-    UnitStandIn unit(options);
-    ftp_test_seams::SetPortOverride(unit.port());
-    folder.write("KELVOR.INI", "[KELVOR]\nDEFAULTIP=127.1.1.10\n");
+    UnitStandIn unit;
+    folder.write("KELVOR.INI", "[KELVOR]\nDEFAULTIP=" + unit.address() + "\n");
     runDialog([&] {
         // A pasted text keeps its line break in the field.
         setText(IDC_LOGIN, QString::fromStdString(unit.user()));
@@ -253,7 +243,7 @@ TEST_F(ConnectionDialog, LineBreaksInTheLoginAreNeverSent)
 
 TEST_F(ConnectionDialog, SessionThatCannotOpenIsReportedWithTheStopIcon)
 {
-    ftp_test_seams::SetSessionOpenFailure(true);
+    ftp_fault_injection::failSessionOpens(true);
     runDialog([] {
         clickButton(g_dlgIPAdd, IDOK);
         EXPECT_TRUE(g_dlgIPAdd.IsWindowVisible());
@@ -268,8 +258,6 @@ TEST_F(ConnectionDialog, SessionThatCannotOpenIsReportedWithTheStopIcon)
 
 TEST_F(ConnectionDialog, OverlongLoginFailsTheDataExchangeWithATraceLine)
 {
-    RefusingPort nothing;
-    ftp_test_seams::SetPortOverride(nothing.port());
     runDialog([] {
         auto* login = qobject_cast<QLineEdit*>(controlOf(g_dlgIPAdd, IDC_LOGIN));
         login->setMaxLength(1000); // as if the text had come in past the limit
@@ -300,10 +288,8 @@ class ConnectionDialogEnds : public ConnectionDialog, public ::testing::WithPara
 
 TEST_P(ConnectionDialogEnds, WithoutAnyConnection)
 {
-    UnitStandIn::Options options;
-    options.address = "127.1.1.10";
-    UnitStandIn unit(options);
-    ftp_test_seams::SetPortOverride(unit.port());
+    UnitStandIn unit;
+    folder.write("KELVOR.INI", "[KELVOR]\nDEFAULTIP=" + unit.address() + "\n");
     Script script;
     script.whenActive("connection dialog", IDD_IPADD, [] {
         switch (GetParam()) {
