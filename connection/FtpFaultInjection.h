@@ -9,7 +9,7 @@
 // Faults that can be made for real are made for real by the tests and have
 // no entry here: a server that refuses, stalls or never answers is the unit
 // stand-in; a session open that fails for want of a socket pair is made on
-// a thread where the system refuses them (tests/support/SocketPairRefusal.h).
+// a thread where the system refuses them (tests/support/SystemCallRefusal.h).
 // What is left: time (a test of a unit that never answers would otherwise
 // wait minutes) and a session open that fails on the user-interface thread
 // or a worker, where such a refusal could not be lifted again.

@@ -33,10 +33,18 @@ DialogWindow::DialogWindow(Qt::WindowFlags flags) : QWidget(nullptr, flags)
     (void)factoryInstalled;
     setAttribute(Qt::WA_DeleteOnClose, false);
     setFocusPolicy(Qt::NoFocus);
-    connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) {
-        if (m_manager != nullptr && now != nullptr && now->window() == this)
-            m_manager->onFocusChanged(now);
-    });
+    m_focusChanges =
+        connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) {
+            if (m_manager != nullptr && now != nullptr && now->window() == this)
+                m_manager->onFocusChanged(now);
+        });
+}
+
+DialogWindow::~DialogWindow()
+{
+    // Going, the widget gives up the focus, which the application announces
+    // while the widget is no longer a DialogWindow: that must not reach it.
+    disconnect(m_focusChanges);
 }
 
 void DialogWindow::keyPressEvent(QKeyEvent* event)

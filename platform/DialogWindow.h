@@ -16,6 +16,7 @@ class DialogWindow : public QWidget
 
 public:
     explicit DialogWindow(Qt::WindowFlags flags);
+    ~DialogWindow() override;
 
     // The manager the window hands its keys to; null hands nothing on (the
     // dialog is going).
@@ -31,4 +32,5 @@ protected:
 private:
     DialogManager* m_manager = nullptr;
     std::function<void()> m_onFirstShow;
+    QMetaObject::Connection m_focusChanges;
 };

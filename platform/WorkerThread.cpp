@@ -13,7 +13,6 @@ struct CWinThread::State
     mutable std::mutex endMutex;
     mutable std::condition_variable endChanged;
     bool ended = false; // guarded by endMutex
-    UINT exitCode = 0;  // guarded by endMutex
 
     std::thread thread;
 };
@@ -38,7 +37,7 @@ bool CWinThread::StopAndWait(std::chrono::milliseconds bound)
 {
     RequestStop();
     if (m_waitedAfterStop)
-        return HasEnded();
+        return WaitForEnd(std::chrono::milliseconds(0));
     m_waitedAfterStop = true;
     const bool ended = WaitForEnd(bound);
     if (ended) {
@@ -59,27 +58,10 @@ void CWinThread::RequestStop()
     m_state->stop.request_stop();
 }
 
-bool CWinThread::IsStopRequested() const
-{
-    return m_state->stop.stop_requested();
-}
-
-bool CWinThread::HasEnded() const
-{
-    std::lock_guard lock(m_state->endMutex);
-    return m_state->ended;
-}
-
 bool CWinThread::WaitForEnd(std::chrono::milliseconds timeout) const
 {
     std::unique_lock lock(m_state->endMutex);
     return m_state->endChanged.wait_for(lock, timeout, [this] { return m_state->ended; });
-}
-
-UINT CWinThread::ExitCode() const
-{
-    std::lock_guard lock(m_state->endMutex);
-    return m_state->exitCode;
 }
 
 bool CWinThread::CommitUnlessStopped(const std::function<void()>& commit)
@@ -108,9 +90,9 @@ std::unique_ptr<CWinThread> AfxBeginThread(AFX_THREADPROC pfnThreadProc, void* p
     auto state = std::make_shared<CWinThread::State>();
     state->thread = std::thread([state, pfnThreadProc, pParam]() mutable {
         t_currentState = &state;
-        UINT exitCode = 0;
         try {
-            exitCode = pfnThreadProc(pParam);
+            // The workers report through what they commit, not by this value.
+            pfnThreadProc(pParam);
         } catch (...) {
             // A worker reports only through what it commits; a throw simply
             // ends it, and must never end the process.
@@ -119,7 +101,6 @@ std::unique_ptr<CWinThread> AfxBeginThread(AFX_THREADPROC pfnThreadProc, void* p
         {
             std::lock_guard lock(state->endMutex);
             state->ended = true;
-            state->exitCode = exitCode;
         }
         state->endChanged.notify_all();
     });

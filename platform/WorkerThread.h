@@ -29,19 +29,15 @@ public:
     ~CWinThread();
 
     void RequestStop();
-    bool IsStopRequested() const;
 
     // Stops the worker and waits up to bound for it to end; whether it
     // ended. A worker that has not ended by then is let go: it finishes on
     // its own, and the destructor does not wait for it a second time.
     bool StopAndWait(std::chrono::milliseconds bound);
 
-    // True once the thread function has returned (or thrown).
-    bool HasEnded() const;
+    // Waits up to timeout for the thread function to return (or throw);
+    // whether it has.
     bool WaitForEnd(std::chrono::milliseconds timeout) const;
-
-    // The value the thread function returned; 0 while it runs, after a throw.
-    UINT ExitCode() const;
 
     // On a worker thread: runs commit unless a stop was requested. Checking
     // and committing are one step with respect to RequestStop(), so after

@@ -2,8 +2,8 @@
 
 #include "tests/ftp/FtpTestPeers.h"
 #include "tests/ftp/ParamNames.h"
-#include "tests/support/SocketPairRefusal.h"
 #include "tests/support/Sockets.h"
+#include "tests/support/SystemCallRefusal.h"
 #include "tests/support/TestFiles.h"
 
 #include <cstdlib>
@@ -185,7 +185,7 @@ TEST(Session, OpenThrowsWhenTheSystemGivesNoSocketPair)
     // As for a process that may open no more files: a connection's wake-up
     // could not be made.
     std::optional<CInternetException> failure;
-    runWhereSocketPairsAreRefused([&] {
+    runWhereRefused(RefusedCall::SocketPair, [&] {
         try {
             CInternetSession session;
         } catch (const CInternetException& e) {

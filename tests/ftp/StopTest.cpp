@@ -49,7 +49,7 @@ TEST_F(StopFixture, StalledUploadEndsAtOnceAndCommitsNothing)
     WorkerOperation upload([&] { return connection->PutFile(source, "KELVOR.bin"); });
 
     ASSERT_TRUE(unit->waitForRecord("stalled", kServerBound)) << unit->serverOutput();
-    EXPECT_FALSE(upload.thread().HasEnded());
+    EXPECT_FALSE(upload.waitForEnd(std::chrono::milliseconds(0)));
     upload.thread().RequestStop();
     ASSERT_TRUE(upload.waitForEnd(kEndBound));
     EXPECT_EQ(upload.result(), FALSE);

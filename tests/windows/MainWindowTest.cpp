@@ -4,7 +4,6 @@
 #include "app/RT_UT.h"
 #include "app/RT_UTDlg.h"
 #include "res/resource.h"
-#include "tests/support/NoMoreFiles.h"
 #include "tests/windows/WindowTest.h"
 #include "tests/windows/WorkingFolder.h"
 
@@ -145,24 +144,4 @@ TEST_F(MainWindow, StartThenCancelEndsTheWholeProgram)
     EXPECT_EQ(theApp.InitInstance(), FALSE);
     EXPECT_EQ(g_dlgIPAdd.widget(), nullptr);
     EXPECT_TRUE(boxes.shown().empty());
-}
-
-TEST_F(MainWindow, SocketFailureIsReportedAndNoWindowShown)
-{
-    // The process may open no more files, so no socket can be made; the
-    // report comes up all the same, and the limit goes once it is up.
-    NoMoreFiles limit;
-    boxes.answerWith([&](const ShownMessageBox&) {
-        limit.release();
-        return IDOK;
-    });
-    Script script;
-    script.never("a window ran", [] { return activeModalTemplate() != 0; });
-    EXPECT_EQ(theApp.InitInstance(), FALSE);
-    limit.release();
-
-    ASSERT_EQ(boxes.shown().size(), 1u);
-    EXPECT_EQ(boxes.shown()[0].text, "Windows ｿｹｯﾄの初期化に失敗しました。");
-    EXPECT_EQ(boxes.shown()[0].type, MB_OK | MB_ICONEXCLAMATION);
-    EXPECT_EQ(AfxGetMainWnd(), nullptr);
 }

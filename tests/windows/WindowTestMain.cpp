@@ -29,6 +29,8 @@ int main(int argc, char** argv)
     qInstallMessageHandler(quietMessageHandler);
     curl_global_init(CURL_GLOBAL_DEFAULT);
     testing::InitGoogleTest(&argc, argv);
+    // As the program names itself (app/main.cpp).
+    QCoreApplication::setApplicationName(QStringLiteral("kelvor"));
     QApplication application(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
     Enable3dControlsStatic();

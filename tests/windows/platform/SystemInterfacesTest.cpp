@@ -3,7 +3,7 @@
 
 #include "platform/Shell.h"
 #include "platform/SocketInit.h"
-#include "tests/support/NoMoreFiles.h"
+#include "tests/support/SystemCallRefusal.h"
 #include "tests/windows/WindowTest.h"
 #include "tests/windows/platform/Probe.h"
 
@@ -69,13 +69,12 @@ protected:
 
 } // namespace
 
-TEST(SocketInit, SucceedsAndFailsWhenTheProcessMayOpenNoMoreFiles)
+TEST(SocketInit, SucceedsAndFailsWhenNoSocketCanBeMade)
 {
     EXPECT_EQ(AfxSocketInit(), TRUE);
-    {
-        NoMoreFiles limit;
-        EXPECT_EQ(AfxSocketInit(), FALSE);
-    }
+    BOOL refused = TRUE;
+    runWhereRefused(RefusedCall::Socket, [&] { refused = AfxSocketInit(); });
+    EXPECT_EQ(refused, FALSE);
     EXPECT_EQ(AfxSocketInit(), TRUE);
 }
 

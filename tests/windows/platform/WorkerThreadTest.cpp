@@ -47,7 +47,6 @@ TEST(WorkerThread, AThrowEndsTheWorkerNotTheProcess)
 {
     auto thread = AfxBeginThread(throwingWorker, nullptr);
     EXPECT_TRUE(thread->WaitForEnd(10s));
-    EXPECT_EQ(thread->ExitCode(), 0u);
 }
 
 TEST(WorkerThread, AfterAStopNothingIsCommitted)
@@ -55,10 +54,8 @@ TEST(WorkerThread, AfterAStopNothingIsCommitted)
     g_committed = 0;
     auto thread = AfxBeginThread(stoppedWorker, nullptr);
     thread->RequestStop();
-    EXPECT_TRUE(thread->IsStopRequested());
     EXPECT_TRUE(thread->WaitForEnd(10s));
     EXPECT_EQ(g_committed.load(), 0);
-    EXPECT_EQ(thread->ExitCode(), 7u);
 }
 
 TEST(WorkerThread, StopReturnsWhileTheWorkerStillRunsAndItsLateCommitIsDropped)
@@ -67,7 +64,7 @@ TEST(WorkerThread, StopReturnsWhileTheWorkerStillRunsAndItsLateCommitIsDropped)
     g_release = false;
     auto thread = AfxBeginThread(stubbornWorker, nullptr);
     thread->RequestStop(); // must not wait for the worker
-    EXPECT_FALSE(thread->HasEnded());
+    EXPECT_FALSE(thread->WaitForEnd(0ms));
     g_release = true;
     EXPECT_TRUE(thread->WaitForEnd(10s));
     EXPECT_EQ(g_committed.load(), 0);
@@ -80,7 +77,6 @@ TEST(WorkerThread, WithoutAStopTheCommitLands)
     auto thread = AfxBeginThread(stubbornWorker, nullptr);
     EXPECT_TRUE(thread->WaitForEnd(10s));
     EXPECT_EQ(g_committed.load(), 2);
-    EXPECT_EQ(thread->ExitCode(), 3u);
 }
 
 TEST(WorkerThread, OutsideAWorkerCommitsRunAndTheTokenNeverFires)

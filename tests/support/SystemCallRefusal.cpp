@@ -1,4 +1,4 @@
-#include "tests/support/SocketPairRefusal.h"
+#include "tests/support/SystemCallRefusal.h"
 
 #include <cerrno>
 #include <cstddef>
@@ -23,18 +23,21 @@ constexpr unsigned kArchitecture = AUDIT_ARCH_X86_64;
 #elif defined(__aarch64__)
 constexpr unsigned kArchitecture = AUDIT_ARCH_AARCH64;
 #else
-#error "socket pair refusal: unknown architecture"
+#error "system call refusal: unknown architecture"
 #endif
 
-// socketpair() answers EMFILE; every other call, and every call of another
+} // namespace
+
+// The call answers EMFILE; every other call, and every call of another
 // architecture's numbering, goes on.
-void refuseSocketPairsOnThisThread()
+void refuseOnThisThread(RefusedCall call)
 {
+    const unsigned number = call == RefusedCall::Socket ? __NR_socket : __NR_socketpair;
     sock_filter program[] = {
         BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(seccomp_data, arch)),
         BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, kArchitecture, 0, 3),
         BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(seccomp_data, nr)),
-        BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, __NR_socketpair, 0, 1),
+        BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, number, 0, 1),
         BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ERRNO | (EMFILE & SECCOMP_RET_DATA)),
         BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ALLOW),
     };
@@ -45,14 +48,12 @@ void refuseSocketPairsOnThisThread()
         throw std::runtime_error(std::string("seccomp: ") + std::strerror(errno));
 }
 
-} // namespace
-
-void runWhereSocketPairsAreRefused(const std::function<void()>& body)
+void runWhereRefused(RefusedCall call, const std::function<void()>& body)
 {
     std::exception_ptr failure;
     std::thread thread([&] {
         try {
-            refuseSocketPairsOnThisThread();
+            refuseOnThisThread(call);
             body();
         } catch (...) {
             failure = std::current_exception();
