@@ -1,20 +1,8 @@
 #include "connection/FtpListing.h"
 
+#include "connection/ControlBytes.h"
+
 namespace ftp_detail {
-
-namespace {
-
-bool hasControlByte(std::string_view text)
-{
-    for (char c : text) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte < 0x20 || byte == 0x7F)
-            return true;
-    }
-    return false;
-}
-
-} // namespace
 
 std::string bareName(std::string_view line)
 {

@@ -1,25 +1,12 @@
 #include "connection/FtpWire.h"
 
+#include "connection/ControlBytes.h"
+
 #include <charconv>
 
 namespace ftp_detail {
 
 namespace {
-
-bool isControlByte(char c)
-{
-    const auto byte = static_cast<unsigned char>(c);
-    return byte < 0x20 || byte == 0x7F;
-}
-
-bool hasControlByte(std::string_view text)
-{
-    for (char c : text) {
-        if (isControlByte(c))
-            return true;
-    }
-    return false;
-}
 
 bool namesAFile(std::string_view path)
 {

@@ -3,6 +3,7 @@
 // where. The tree is the build's own install to a folder of the test's.
 
 #include "tests/support/ChildProcess.h"
+#include "tests/support/Poll.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/TestFiles.h"
 
@@ -13,7 +14,6 @@
 #include <gtest/gtest.h>
 #include <map>
 #include <string>
-#include <thread>
 
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
@@ -29,13 +29,7 @@ const fs::path kProgram = kPrefix / "bin" / "kelvor";
 
 bool eventually(const std::function<bool()>& condition, std::chrono::milliseconds bound = 20s)
 {
-    const auto deadline = std::chrono::steady_clock::now() + bound;
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() >= deadline)
-            return false;
-        std::this_thread::sleep_for(20ms);
-    }
-    return true;
+    return kelvor::test::pollUntil(condition, bound, 20ms);
 }
 
 fs::path link(pid_t pid, const char* which)
