@@ -14,24 +14,16 @@ constexpr UINT kTimerPeriodMs = 500;
 constexpr int kEntriesExamined = 3;
 
 // Either way the menu comes back: the delete never ends it.
+// clang-format off
 constexpr OutcomeRow kOutcomes[] = {
-    {.status = STATUS_FAILED,
-     .text = "プログラムの削除に失敗しました。\n電源を切る前に、もう一度プログラム\n"
-             "アップロードをしてください。",
-     .caption = "ｴﾗｰﾒｯｾｰｼﾞ",
-     .type = MB_OK | MB_ICONSTOP,
-     .destroyWindow = true,
-     .giveBackMenu = true,
-     .endMenu = false},
-    {.status = STATUS_DONE,
-     .text = "プログラムの削除が終了しました。\n電源を切る前に、もう一度プログラム\n"
-             "アップロードをしてください。",
-     .caption = "ﾒｯｾｰｼﾞ",
-     .type = MB_OK | MB_ICONINFORMATION,
-     .destroyWindow = true,
-     .giveBackMenu = true,
-     .endMenu = false},
+    {STATUS_FAILED,
+     "プログラムの削除に失敗しました。\n電源を切る前に、もう一度プログラム\nアップロードをしてください。",
+     "ｴﾗｰﾒｯｾｰｼﾞ", MB_OK | MB_ICONSTOP, kDestroyWindow | kGiveBackMenu},
+    {STATUS_DONE,
+     "プログラムの削除が終了しました。\n電源を切る前に、もう一度プログラム\nアップロードをしてください。",
+     "ﾒｯｾｰｼﾞ", MB_OK | MB_ICONINFORMATION, kDestroyWindow | kGiveBackMenu},
 };
+// clang-format on
 
 bool isDotEntry(const std::string& name)
 {

@@ -19,15 +19,15 @@ bool ReportOutcome(CDialog& window, UINT_PTR timerId, std::span<const OutcomeRow
 
     window.KillTimer(timerId);
     window.MessageBox(row->text, row->caption, row->type);
-    if (row->destroyWindow)
+    if (row->steps & kDestroyWindow)
         window.DestroyWindow();
-    if (row->giveBackMenu) {
+    if (row->steps & kGiveBackMenu) {
         ::EnableWindow(g_hMenuWnd, TRUE);
         ::SetActiveWindow(g_hMenuWnd);
     }
     // The progress windows know the menu by its window, as they do for
     // giving it back; it is the operations menu, g_dlgSubMenu.
-    if (row->endMenu)
+    if (row->steps & kEndMenu)
         ::EndDialog(g_hMenuWnd, 0);
     return true;
 }

@@ -12,6 +12,15 @@
 // text, 1 blanks it.
 int AdvanceBlinkPhase();
 
+// The clean-up steps that may follow an outcome's message box.
+enum OutcomeSteps : unsigned
+{
+    kKeepAll = 0,
+    kDestroyWindow = 1 << 0, // the progress window goes
+    kGiveBackMenu = 1 << 1,  // the menu window is enabled and made active again
+    kEndMenu = 1 << 2,       // the menu ends with 0, and with it the program
+};
+
 // One row of a progress window's outcome table: the status it reports, the
 // message box that reports it, and which clean-up steps follow the box.
 struct OutcomeRow
@@ -20,9 +29,7 @@ struct OutcomeRow
     const char* text;
     const char* caption;
     UINT type;
-    bool destroyWindow; // the progress window goes
-    bool giveBackMenu;  // the menu window is enabled and made active again
-    bool endMenu;       // the menu ends with 0, and with it the program
+    unsigned steps; // OutcomeSteps
 };
 
 // Picks the row of table for status and runs its steps in this order: stop

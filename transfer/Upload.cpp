@@ -16,31 +16,20 @@ constexpr int kElapsedMaxChars = 50;
 
 // What each final status shows, and what follows: a failure gives the menu
 // back for another try; a success or a cancel ends the menu and the program.
+// clang-format off
 constexpr OutcomeRow kOutcomes[] = {
-    {.status = STATUS_FAILED,
-     .text = "アップロードに失敗しました。",
-     .caption = "ｴﾗｰﾒｯｾｰｼﾞ",
-     .type = MB_OK | MB_ICONSTOP,
-     .destroyWindow = true,
-     .giveBackMenu = true,
-     .endMenu = false},
-    {.status = STATUS_DONE,
-     .text = "アップロードが終了しました。\n\nＫＥＬＶＯＲの電源を入れなおしてください。\n"
-             "システムが動作するまでに時間がかかります。\nしばらくお待ちください。",
-     .caption = "ﾒｯｾｰｼﾞ",
-     .type = MB_OK | MB_ICONINFORMATION,
-     .destroyWindow = true,
-     .giveBackMenu = true,
-     .endMenu = true},
-    {.status = STATUS_CANCELLED,
-     .text = "アップロードを中止しました。\n電源を切る前に、もう一度プログラム\n"
-             "アップロードをしてください。",
-     .caption = "ﾒｯｾｰｼﾞ",
-     .type = MB_OK | MB_ICONINFORMATION,
-     .destroyWindow = false,
-     .giveBackMenu = false,
-     .endMenu = true},
+    {STATUS_FAILED,
+     "アップロードに失敗しました。",
+     "ｴﾗｰﾒｯｾｰｼﾞ", MB_OK | MB_ICONSTOP, kDestroyWindow | kGiveBackMenu},
+    {STATUS_DONE,
+     "アップロードが終了しました。\n\nＫＥＬＶＯＲの電源を入れなおしてください。\n"
+     "システムが動作するまでに時間がかかります。\nしばらくお待ちください。",
+     "ﾒｯｾｰｼﾞ", MB_OK | MB_ICONINFORMATION, kDestroyWindow | kGiveBackMenu | kEndMenu},
+    {STATUS_CANCELLED,
+     "アップロードを中止しました。\n電源を切る前に、もう一度プログラム\nアップロードをしてください。",
+     "ﾒｯｾｰｼﾞ", MB_OK | MB_ICONINFORMATION, kEndMenu},
 };
+// clang-format on
 
 } // namespace
 
