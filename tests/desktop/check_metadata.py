@@ -14,7 +14,7 @@ from pathlib import Path
 
 LANG = "{http://www.w3.org/XML/1998/namespace}lang"
 MIME_NS = "{http://www.freedesktop.org/standards/shared-mime-info}"
-# The main categories of the desktop menu specification.
+# The main categories that freedesktop.org desktop menus know.
 MAIN_CATEGORIES = {
     "AudioVideo", "Audio", "Video", "Development", "Education", "Game", "Graphics",
     "Network", "Office", "Science", "Settings", "System", "Utility",
