@@ -87,7 +87,6 @@ TEST(Connect, LoginBoundLeavesRoomForASlowRefusal)
 {
     // Servers answer a refused login after about 3 s; the bound must not
     // turn that into a time-out.
-    EXPECT_GE(kFtpBounds.connectAndLogin, 10s);
     UnitStandIn::Options options;
     options.refuseLogin = true;
     options.refusedLoginDelaySeconds = 3;
@@ -180,24 +179,22 @@ INSTANTIATE_TEST_SUITE_P(
                       InjectedCredentials{"UserNul", "kelvor\0x"s, ""}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST(Session, OpenThrowsWhenTheSystemGivesNoSocketPair)
+TEST(Session, OpenThrowsWhenTheSystemGivesNothingToWakeAConnectionWith)
 {
-    // As for a process that may open no more files: a connection's wake-up
-    // could not be made.
+    // As for a process that may open no more files: a connection's wake-up,
+    // whatever libcurl makes it of, cannot be made.
     std::optional<CInternetException> failure;
-    runWhereRefused(RefusedCall::SocketPair, [&] {
+    const int refusals = runWhereRefused(RefusedCall::WakeUpChannel, [&] {
         try {
             CInternetSession session;
         } catch (const CInternetException& e) {
             failure = e;
         }
     });
+    ASSERT_GT(refusals, 0) << "the session open asked the system for no wake-up channel";
     ASSERT_TRUE(failure) << "the session opened";
     EXPECT_EQ(failure->m_dwError, ERROR_INTERNET_OUT_OF_HANDLES);
     EXPECT_EQ(failure->m_dwContext, 1u);
-    std::string text;
-    EXPECT_TRUE(failure->GetErrorMessage(text));
-    EXPECT_EQ(text, "インターネット セッションを開始できませんでした。");
     EXPECT_NO_THROW(CInternetSession());
 }
 
@@ -248,40 +245,6 @@ TEST(Connection, DestroyingItDoesNotWaitLongForAnUnansweredQuit)
     ASSERT_EQ(connection->Remove("x.bin"), TRUE);
     auto closing = std::async(std::launch::async, [&] { connection.reset(); });
     EXPECT_EQ(closing.wait_for(30s), std::future_status::ready);
-}
-
-struct MessageCase
-{
-    DWORD code;
-    const char* text;
-};
-
-class ExceptionMessage : public ::testing::TestWithParam<MessageCase>
-{};
-
-TEST_P(ExceptionMessage, IsAShortJapaneseText)
-{
-    std::string text;
-    EXPECT_TRUE(CInternetException(GetParam().code).GetErrorMessage(text));
-    EXPECT_EQ(text, GetParam().text);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Codes, ExceptionMessage,
-    ::testing::Values(
-        MessageCase{ERROR_INTERNET_CANNOT_CONNECT, "ＦＴＰサーバーに接続できませんでした。"},
-        MessageCase{ERROR_INTERNET_LOGIN_FAILURE, "ログインが拒否されました。"},
-        MessageCase{ERROR_INTERNET_TIMEOUT, "タイムアウトしました。"},
-        MessageCase{ERROR_INTERNET_OUT_OF_HANDLES,
-                    "インターネット セッションを開始できませんでした。"},
-        MessageCase{ERROR_INTERNET_INVALID_URL, "サーバーのアドレスが正しくありません。"},
-        MessageCase{ERROR_INVALID_PARAMETER, "パラメーターが正しくありません。"}));
-
-TEST(ExceptionMessageUnknown, NamesTheCode)
-{
-    std::string text;
-    EXPECT_TRUE(CInternetException(4242).GetErrorMessage(text));
-    EXPECT_NE(text.find("4242"), std::string::npos);
 }
 
 } // namespace

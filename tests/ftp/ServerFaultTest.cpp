@@ -40,21 +40,6 @@ protected:
     std::unique_ptr<CFtpConnection> connection;
 };
 
-TEST_F(ServerFault, FinalReplyBoundIsWellAboveAMinute)
-{
-    // libcurl on its own waits only 60 s for the reply after the last byte
-    // of an upload; a unit writing its flash may take longer. Checked on the
-    // configuration rather than by waiting minutes.
-    EXPECT_GE(kFtpBounds.serverResponse, 120s);
-    EXPECT_GE(kFtpBounds.stalledTransfer, 60s);
-    EXPECT_GE(kFtpBounds.connectAndLogin, 10s);
-    EXPECT_LE(kFtpBounds.connectAndLogin, 30s);
-    const FtpBounds current = ftpBoundsInForce();
-    EXPECT_EQ(current.serverResponse, kFtpBounds.serverResponse);
-    EXPECT_EQ(current.stalledTransfer, kFtpBounds.stalledTransfer);
-    EXPECT_EQ(current.connectAndLogin, kFtpBounds.connectAndLogin);
-}
-
 TEST_F(ServerFault, LateFinalReplyWithinTheBoundIsSuccess)
 {
     UnitStandIn::Options options;

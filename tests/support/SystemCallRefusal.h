@@ -1,9 +1,14 @@
 #pragma once
 
-// A system that refuses a call as a process that may open no more files
+// A system that refuses calls as a process that may open no more files
 // does (EMFILE): the real fault behind a socket start-up or a session open
 // that fails, confined to one thread so that the rest of the process, the
 // sanitizers' own checks included, goes on as usual.
+//
+// Every refusal is counted, so that a test can check that the code it
+// drives really met the fault: a library that changes the calls it makes
+// must fail such a test loudly rather than let it pass or fail for the
+// wrong reason.
 
 #include <functional>
 
@@ -11,8 +16,10 @@ namespace kelvor::test {
 
 enum class RefusedCall
 {
-    Socket,     // socket(): no socket of any family
-    SocketPair, // socketpair()
+    Socket, // socket(): no socket of any family
+    // socketpair(), pipe(), pipe2(), eventfd(), eventfd2(): nothing that a
+    // poll can be woken through, whichever a library asks for.
+    WakeUpChannel,
 };
 
 // From now on, for the rest of the calling thread's life, call is refused
@@ -20,8 +27,11 @@ enum class RefusedCall
 // std::runtime_error when the filter cannot be installed.
 void refuseOnThisThread(RefusedCall call);
 
-// Runs body on a thread of its own on which call is refused, and waits for
-// it. Rethrows what body throws.
-void runWhereRefused(RefusedCall call, const std::function<void()>& body);
+// How many calls the calling thread has had refused.
+int refusalsOnThisThread();
+
+// Runs body on a thread of its own on which call is refused, waits for it,
+// and returns how many calls were refused. Rethrows what body throws.
+int runWhereRefused(RefusedCall call, const std::function<void()>& body);
 
 } // namespace kelvor::test

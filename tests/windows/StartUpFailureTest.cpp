@@ -20,6 +20,7 @@ TEST(StartUp, NoSocketIsReportedAndNoWindowShown)
     Script script;
     script.never("a window ran", [] { return activeModalTemplate() != 0; });
     EXPECT_EQ(theApp.InitInstance(), FALSE);
+    ASSERT_GT(refusalsOnThisThread(), 0) << "the start asked the system for no socket";
 
     ASSERT_EQ(boxes.shown().size(), 1u);
     EXPECT_EQ(boxes.shown()[0].text, "Windows ｿｹｯﾄの初期化に失敗しました。");

@@ -250,7 +250,7 @@ TEST_F(ConnectionDialog, SessionThatCannotOpenIsReportedWithTheStopIcon)
     });
     ASSERT_EQ(boxes.shown().size(), 1u);
     EXPECT_EQ(boxes.shown()[0].type, static_cast<UINT>(MB_OK | MB_ICONSTOP));
-    EXPECT_FALSE(boxes.shown()[0].text.empty());
+    EXPECT_EQ(boxes.shown()[0].text, "インターネット セッションを開始できませんでした。");
     EXPECT_EQ(boxes.shown()[0].caption, AfxGetAppName());
     EXPECT_EQ(g_strDeviceAddress, "");
     EXPECT_TRUE(trace.lines().empty());
