@@ -3,6 +3,9 @@
 #
 #   tools/package.sh      prints the .deb's path (build/deb/...) as its last line
 #
+# A tree that has not changed since the last build is not built again: the
+# .deb from then is checked with lintian once more.
+#
 # Installs what the build needs first (debian/control's Build-Depends, and
 # dpkg-dev and lintian), only when something is missing. The tree is copied
 # to build/deb-src/kelvor-<version>/ and built there, because
@@ -50,26 +53,45 @@ src=$work/kelvor-$upstream
 out=$repo/build/deb
 log=$out/dpkg-buildpackage.log
 
-rm -rf "$work"
-mkdir -p "$src" "$out"
-rm -f "$out"/kelvor_*.deb
+deb=$out/kelvor_${version}_${arch}.deb
+stamp=$out/source.sha256
+mkdir -p "$out"
+
 # The working tree as git sees it: tracked files as they are now, and new
 # files not yet added; nothing ignored (build/ among them).
-git ls-files -z --cached --others --exclude-standard |
-    while IFS= read -r -d '' file; do
-        [ -e "$file" ] && printf '%s\0' "$file"
-    done |
-    tar --null --no-recursion -T - -cf - | tar -xf - -C "$src"
+tree_files() {
+    git ls-files -z --cached --others --exclude-standard |
+        while IFS= read -r -d '' file; do
+            [ -e "$file" ] && printf '%s\0' "$file"
+        done
+}
 
-echo "Building kelvor $version (log: ${log#"$repo"/})"
-if ! (cd "$src" && dpkg-buildpackage -b -us -uc -Jauto) > "$log" 2>&1; then
-    tail -n 40 "$log" >&2
-    echo "dpkg-buildpackage failed; the whole log is $log" >&2
-    exit 1
+# What the package is made of: the tree's names, modes and contents, and the
+# distribution it is built on. When the .deb in build/deb was built from the
+# same, it is checked again but not built again.
+source_hash=$({
+    grep -E '^(ID|VERSION_ID)=' /etc/os-release
+    tree_files | tar --null --no-recursion -T - -cf - --sort=name --mtime=@0 \
+        --owner=0 --group=0 --numeric-owner
+} | sha256sum | cut -d' ' -f1)
+
+if [ -f "$deb" ] && [ "$(cat "$stamp" 2> /dev/null)" = "$source_hash" ]; then
+    echo "kelvor $version: the tree is unchanged since ${deb#"$repo"/} was built"
+else
+    rm -rf "$work"
+    mkdir -p "$src"
+    rm -f "$out"/kelvor_*.deb "$stamp"
+    tree_files | tar --null --no-recursion -T - -cf - | tar -xf - -C "$src"
+
+    echo "Building kelvor $version (log: ${log#"$repo"/})"
+    if ! (cd "$src" && dpkg-buildpackage -b -us -uc -Jauto) > "$log" 2>&1; then
+        tail -n 40 "$log" >&2
+        echo "dpkg-buildpackage failed; the whole log is $log" >&2
+        exit 1
+    fi
+    cp "$work/kelvor_${version}_${arch}.deb" "$deb"
+    echo "$source_hash" > "$stamp"
 fi
-
-deb=$out/kelvor_${version}_${arch}.deb
-cp "$work/kelvor_${version}_${arch}.deb" "$deb"
 
 echo "lintian:"
 lintian --fail-on error --display-info "$deb"
