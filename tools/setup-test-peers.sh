@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Prepares the machine for the tests' FTP peers. The vsftpd test user needs
 # nothing here: it exists only inside the tests' own namespace
-# (tools/isolated.sh, tools/test-user.sh).
+# (tools/isolated.sh, tools/with-test-user.sh).
 #
 # Earlier versions of this script created that user on the machine, with the
 # repository's password and a login shell, and left it there; such a
