@@ -5,6 +5,7 @@
 
 #include "connection/IPAdd.h"
 #include "res/resource.h"
+#include "tests/support/Fifo.h"
 #include "tests/windows/WindowTest.h"
 #include "tests/windows/WorkingFolder.h"
 #include "transfer/Delete.h"
@@ -12,6 +13,7 @@
 #include "transfer/Upload.h"
 
 #include <QApplication>
+#include <filesystem>
 #include <gtest/gtest.h>
 
 using namespace kelvor::test;
@@ -19,6 +21,7 @@ using namespace kelvor::test;
 namespace {
 
 const std::string kSentinel = "untouched";
+const std::string kProgramCp932 = "\x83\x76\x83\x8D\x83\x4F\x83\x89\x83\x80.bin";
 const std::string kIniError = "INIﾌｧｲﾙｴﾗｰ";
 
 class SubMenu : public ::testing::Test
@@ -153,9 +156,10 @@ INSTANTIATE_TEST_SUITE_P(
 struct PathCase
 {
     const char* name;
-    const char* ini;
-    const char* remote;
+    std::string ini;
+    std::string remote;
     const char* localName;
+    const char* existing = nullptr; // a file made in the folder first
 };
 
 void PrintTo(const PathCase& value, std::ostream* out)
@@ -169,6 +173,10 @@ class SubMenuUploadPaths : public SubMenu, public ::testing::WithParamInterface<
 TEST_P(SubMenuUploadPaths, AreComposedAndTheUploadStarts)
 {
     folder.write("KELVOR.INI", GetParam().ini);
+    if (const char* existing = GetParam().existing) {
+        std::filesystem::create_directories((folder.path() / existing).parent_path());
+        folder.write(existing, "program");
+    }
     runMenu([&] {
         clickButton(g_dlgSubMenu, IDC_UPLOAD);
         // The start protocol: window shown, menu disabled, status running,
@@ -190,15 +198,82 @@ TEST_P(SubMenuUploadPaths, AreComposedAndTheUploadStarts)
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, SubMenuUploadPaths,
-    ::testing::Values(PathCase{"DirectoryWithSlash", "[KELVOR]\nPATH=/prog/\nFILENAME=main.bin\n",
-                               "/prog/main.bin", "main.bin"},
-                      PathCase{"NoSlashJoinsDirectly", "[KELVOR]\nPATH=prog\nFILENAME=main.bin\n",
-                               "progmain.bin", "main.bin"},
-                      PathCase{"MissingPathReadsError", "[KELVOR]\nFILENAME=main.bin\n",
-                               "ERRORmain.bin", "main.bin"},
-                      PathCase{"MissingFileNameReadsError", "[KELVOR]\nPATH=/prog/\n",
-                               "/prog/ERROR", "ERROR"}),
+    ::testing::Values(
+        PathCase{"DirectoryWithSlash", "[KELVOR]\nPATH=/prog/\nFILENAME=main.bin\n",
+                 "/prog/main.bin", "main.bin"},
+        PathCase{"NoSlashJoinsDirectly", "[KELVOR]\nPATH=prog\nFILENAME=main.bin\n", "progmain.bin",
+                 "main.bin"},
+        PathCase{"MissingPathReadsError", "[KELVOR]\nFILENAME=main.bin\n", "ERRORmain.bin",
+                 "main.bin"},
+        PathCase{"MissingFileNameReadsError", "[KELVOR]\nPATH=/prog/\n", "/prog/ERROR", "ERROR"},
+        PathCase{"SubFolder", "[KELVOR]\nPATH=/prog/\nFILENAME=sub/main.bin\n",
+                 "/prog/sub/main.bin", "sub/main.bin", "sub/main.bin"},
+        // The unit gets the bytes as written; the local file is
+        // looked for with '\' as a separator too.
+        PathCase{"BackslashSubFolder", "[KELVOR]\nPATH=/prog/\nFILENAME=sub\\main.bin\n",
+                 "/prog/sub\\main.bin", "sub/main.bin", "sub/main.bin"},
+        // "プログラム.bin" in CP932, the file under its UTF-8 name.
+        PathCase{"Cp932Name", "[KELVOR]\nPATH=/prog/\nFILENAME=" + kProgramCp932 + "\n",
+                 "/prog/" + kProgramCp932, "プログラム.bin", "プログラム.bin"}),
     [](const auto& info) { return info.param.name; });
+
+struct OutsideCase
+{
+    const char* what;
+    const char* fileName; // nullptr: the absolute path of a file in the folder
+};
+
+void PrintTo(const OutsideCase& value, std::ostream* out)
+{
+    *out << value.what;
+}
+
+class SubMenuOutsideName : public SubMenu, public ::testing::WithParamInterface<OutsideCase>
+{};
+
+TEST_P(SubMenuOutsideName, IsASettingsErrorAndTheMenuStays)
+{
+    const char* fileName = GetParam().fileName;
+    const std::string name =
+        fileName != nullptr ? fileName : folder.write("main.bin", "program").string();
+    folder.write("KELVOR.INI", "[KELVOR]\nPATH=/prog/\nFILENAME=" + name + "\n");
+    const int result = runMenu([] {
+        clickButton(g_dlgSubMenu, IDC_UPLOAD);
+        EXPECT_EQ(progressWindow("ｱｯﾌﾟﾛｰﾄﾞ中"), nullptr);
+        EXPECT_TRUE(g_dlgSubMenu.IsWindowVisible());
+        EXPECT_TRUE(g_dlgSubMenu.IsWindowEnabled());
+    });
+    EXPECT_EQ(result, -2);
+    ASSERT_EQ(boxes.shown().size(), 2u);
+    EXPECT_EQ(boxes.shown()[1].text, kIniError);
+    EXPECT_EQ(boxes.shown()[1].caption, "ｴﾗｰﾒｯｾｰｼﾞ");
+    EXPECT_EQ(boxes.shown()[1].type, 0x10u);
+    EXPECT_EQ(boxes.shown()[1].ownerTemplate, IDD_SUBMENU);
+    EXPECT_EQ(g_pWorkerThread, nullptr);
+    EXPECT_NE(g_nStatus.load(), STATUS_RUNNING);
+}
+
+INSTANTIATE_TEST_SUITE_P(Names, SubMenuOutsideName,
+                         ::testing::Values(OutsideCase{"ParentFolder", "../main.bin"},
+                                           OutsideCase{"ParentFolderWindowsStyle", "..\\main.bin"},
+                                           OutsideCase{"ParentOfASubFolder", "sub/../../main.bin"},
+                                           OutsideCase{"AbsolutePath", nullptr},
+                                           OutsideCase{"WindowsDrive", "C:\\KELVOR\\main.bin"}),
+                         [](const auto& info) { return std::string(info.param.what); });
+
+TEST_F(SubMenu, FifoNamedLikeTheSettingsFileIsNeverWaitedOn)
+{
+    Fifo fifo(folder.path() / "KELVOR.INI");
+    runMenu([] {
+        clickButton(g_dlgSubMenu, IDC_UPLOAD);
+        EXPECT_TRUE(waitFor([] { return g_dlgSubMenu.IsWindowEnabled(); }));
+    });
+    EXPECT_FALSE(fifo.releasedAWaitingReader());
+    // It reads as a file without keys: "ERROR" takes their place.
+    EXPECT_EQ(g_szRemotePath, "ERRORERROR");
+    ASSERT_EQ(boxes.shown().size(), 2u);
+    EXPECT_EQ(boxes.shown()[1].text, "アップロードに失敗しました。");
+}
 
 TEST_F(SubMenu, DeleteNeedsNoFileNameAndListsTheBarePath)
 {
