@@ -5,7 +5,6 @@
 
 #include "connection/IPAdd.h"
 #include "res/resource.h"
-#include "tests/support/Fifo.h"
 #include "tests/windows/WindowTest.h"
 #include "tests/windows/WorkingFolder.h"
 #include "transfer/Delete.h"
@@ -216,64 +215,6 @@ INSTANTIATE_TEST_SUITE_P(
         PathCase{"Cp932Name", "[KELVOR]\nPATH=/prog/\nFILENAME=" + kProgramCp932 + "\n",
                  "/prog/" + kProgramCp932, "プログラム.bin", "プログラム.bin"}),
     [](const auto& info) { return info.param.name; });
-
-struct OutsideCase
-{
-    const char* what;
-    const char* fileName; // nullptr: the absolute path of a file in the folder
-};
-
-void PrintTo(const OutsideCase& value, std::ostream* out)
-{
-    *out << value.what;
-}
-
-class SubMenuOutsideName : public SubMenu, public ::testing::WithParamInterface<OutsideCase>
-{};
-
-TEST_P(SubMenuOutsideName, IsASettingsErrorAndTheMenuStays)
-{
-    const char* fileName = GetParam().fileName;
-    const std::string name =
-        fileName != nullptr ? fileName : folder.write("main.bin", "program").string();
-    folder.write("KELVOR.INI", "[KELVOR]\nPATH=/prog/\nFILENAME=" + name + "\n");
-    const int result = runMenu([] {
-        clickButton(g_dlgSubMenu, IDC_UPLOAD);
-        EXPECT_EQ(progressWindow("ｱｯﾌﾟﾛｰﾄﾞ中"), nullptr);
-        EXPECT_TRUE(g_dlgSubMenu.IsWindowVisible());
-        EXPECT_TRUE(g_dlgSubMenu.IsWindowEnabled());
-    });
-    EXPECT_EQ(result, -2);
-    ASSERT_EQ(boxes.shown().size(), 2u);
-    EXPECT_EQ(boxes.shown()[1].text, kIniError);
-    EXPECT_EQ(boxes.shown()[1].caption, "ｴﾗｰﾒｯｾｰｼﾞ");
-    EXPECT_EQ(boxes.shown()[1].type, 0x10u);
-    EXPECT_EQ(boxes.shown()[1].ownerTemplate, IDD_SUBMENU);
-    EXPECT_EQ(g_pWorkerThread, nullptr);
-    EXPECT_NE(g_nStatus.load(), STATUS_RUNNING);
-}
-
-INSTANTIATE_TEST_SUITE_P(Names, SubMenuOutsideName,
-                         ::testing::Values(OutsideCase{"ParentFolder", "../main.bin"},
-                                           OutsideCase{"ParentFolderWindowsStyle", "..\\main.bin"},
-                                           OutsideCase{"ParentOfASubFolder", "sub/../../main.bin"},
-                                           OutsideCase{"AbsolutePath", nullptr},
-                                           OutsideCase{"WindowsDrive", "C:\\KELVOR\\main.bin"}),
-                         [](const auto& info) { return std::string(info.param.what); });
-
-TEST_F(SubMenu, FifoNamedLikeTheSettingsFileIsNeverWaitedOn)
-{
-    Fifo fifo(folder.path() / "KELVOR.INI");
-    runMenu([] {
-        clickButton(g_dlgSubMenu, IDC_UPLOAD);
-        EXPECT_TRUE(waitFor([] { return g_dlgSubMenu.IsWindowEnabled(); }));
-    });
-    EXPECT_FALSE(fifo.releasedAWaitingReader());
-    // It reads as a file without keys: "ERROR" takes their place.
-    EXPECT_EQ(g_szRemotePath, "ERRORERROR");
-    ASSERT_EQ(boxes.shown().size(), 2u);
-    EXPECT_EQ(boxes.shown()[1].text, "アップロードに失敗しました。");
-}
 
 TEST_F(SubMenu, DeleteNeedsNoFileNameAndListsTheBarePath)
 {
