@@ -2,6 +2,7 @@
 
 #include "connection/FtpFaultInjection.h"
 #include "connection/FtpWire.h"
+#include "platform/RegularFile.h"
 #include "platform/WorkerThread.h"
 
 #include <algorithm>
@@ -251,11 +252,13 @@ BOOL CFtpConnection::Impl::put(const std::string& localFile, const std::string& 
     if (!request)
         return refuse(CURLE_URL_MALFORMAT);
 
+    // Before any command for the transfer: a name that leads to a FIFO, a
+    // device or a folder fails here at once, with nothing sent.
     LocalFile file;
-    file.fd = ::open(localFile.c_str(), O_RDONLY | O_CLOEXEC);
+    file.fd = OpenRegularFileForReading(localFile);
     struct stat status
     {};
-    if (file.fd < 0 || ::fstat(file.fd, &status) != 0 || !S_ISREG(status.st_mode))
+    if (file.fd < 0 || ::fstat(file.fd, &status) != 0)
         return refuse(CURLE_READ_ERROR);
     ::posix_fadvise(file.fd, 0, 0, POSIX_FADV_SEQUENTIAL);
 

@@ -1,9 +1,12 @@
 #include "platform/Profile.h"
 
+#include "platform/RegularFile.h"
+
 #include <algorithm>
-#include <fstream>
+#include <cstdio>
+#include <cstdlib>
 #include <optional>
-#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -31,29 +34,60 @@ bool equalsIgnoringCase(std::string_view a, std::string_view b)
            });
 }
 
-bool isRegularFile(const std::string& path)
+// The lines of the file at path, read one at a time; a file that is not
+// regular (a FIFO or a device of that name) reads as no file at all and is
+// never waited on.
+class LineReader
 {
-    struct stat st
-    {};
-    return !path.empty() && ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
-}
+public:
+    explicit LineReader(const std::string& path)
+    {
+        const int fd = OpenRegularFileForReading(path);
+        if (fd >= 0 && (m_file = ::fdopen(fd, "rb")) == nullptr)
+            ::close(fd);
+    }
+    ~LineReader()
+    {
+        if (m_file != nullptr)
+            std::fclose(m_file);
+        std::free(m_buffer);
+    }
+    LineReader(const LineReader&) = delete;
+    LineReader& operator=(const LineReader&) = delete;
+
+    bool isOpen() const { return m_file != nullptr; }
+
+    // The next line without its LF, or nothing at the end.
+    std::optional<std::string_view> next()
+    {
+        const ssize_t length = ::getline(&m_buffer, &m_capacity, m_file);
+        if (length < 0)
+            return std::nullopt;
+        std::string_view line(m_buffer, static_cast<std::size_t>(length));
+        if (!line.empty() && line.back() == '\n')
+            line.remove_suffix(1);
+        return line;
+    }
+
+private:
+    std::FILE* m_file = nullptr;
+    char* m_buffer = nullptr;
+    std::size_t m_capacity = 0;
+};
 
 // The value of key in section, or nothing when the file, the section or the
 // key is missing.
 std::optional<std::string> findValue(const std::string& path, std::string_view section,
                                      std::string_view key)
 {
-    if (!isRegularFile(path))
-        return std::nullopt;
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
+    LineReader in(path);
+    if (!in.isOpen())
         return std::nullopt;
 
     bool inSection = false;
     bool firstLine = true;
-    std::string line;
-    while (std::getline(in, line)) {
-        std::string_view view(line);
+    while (const auto line = in.next()) {
+        std::string_view view = *line;
         if (firstLine && view.starts_with("\xEF\xBB\xBF"))
             view.remove_prefix(3);
         firstLine = false;

@@ -1,5 +1,6 @@
 #include "transfer/SubMenu.h"
 
+#include "connection/ProgramFile.h"
 #include "connection/Settings.h"
 #include "platform/FileFind.h"
 #include "platform/Shell.h"
@@ -35,7 +36,14 @@ void CSubMenu::OnUpload()
         return;
     }
 
-    g_szLocalPath = JoinPath(g_szLocalPath, g_szFileName);
+    // A name that leads out of the working folder is a fault of the settings
+    // file, like a missing one: the operator mends it and tries again.
+    if (!IsInsideWorkingFolder(g_szFileName)) {
+        ReportSettingsError();
+        return;
+    }
+
+    g_szLocalPath = LocalProgramPath(g_szLocalPath, g_szFileName);
     // No separator: PATH supplies whatever the unit needs.
     g_szRemotePath += g_szFileName;
 

@@ -3,10 +3,13 @@
 
 #include "tests/ftp/FtpTestPeers.h"
 #include "tests/ftp/ParamNames.h"
+#include "tests/support/Fifo.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/TestFiles.h"
 
+#include <chrono>
 #include <curl/curl.h>
+#include <optional>
 #include <tuple>
 
 namespace kelvor::test {
@@ -247,11 +250,43 @@ TEST_F(PutRefusedLocally, MissingLocalFile)
     expectNothingSentAndConnectionKept();
 }
 
-TEST_F(PutRefusedLocally, LocalFolderInsteadOfFile)
+// Nothing but a regular file is read: a FIFO would keep the open waiting
+// for a writer, /dev/zero would never end. Each fails at once, unsent.
+class PutNotARegularFile : public PutRefusedLocally,
+                           public ::testing::WithParamInterface<const char*>
+{};
+
+TEST_P(PutNotARegularFile, ReturnsZeroAtOnce)
 {
-    EXPECT_EQ(connection->PutFile(local.path().string(), "x.bin"), FALSE);
+    const std::string kind = GetParam();
+    const auto source = local.path() / "program.bin";
+    std::optional<Fifo> fifo;
+    if (kind == "Folder") {
+        std::filesystem::create_directory(source);
+    } else if (kind == "Fifo") {
+        fifo.emplace(source);
+    } else if (kind == "LinkToFifo") {
+        fifo.emplace(local.path() / "fifo");
+        std::filesystem::create_symlink(fifo->path(), source);
+    } else if (kind == "LinkToDevZero") {
+        std::filesystem::create_symlink("/dev/zero", source);
+    }
+    ASSERT_TRUE(std::filesystem::exists(source));
+    ASSERT_FALSE(std::filesystem::is_regular_file(source));
+
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(connection->PutFile(source.string(), "x.bin"), FALSE);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+    if (fifo) {
+        EXPECT_FALSE(fifo->releasedAWaitingReader());
+    }
+    EXPECT_EQ(connection->LastCurlCode(), CURLE_READ_ERROR);
     expectNothingSentAndConnectionKept();
 }
+
+INSTANTIATE_TEST_SUITE_P(Kinds, PutNotARegularFile,
+                         ::testing::Values("Folder", "Fifo", "LinkToFifo", "LinkToDevZero"),
+                         [](const auto& info) { return std::string(info.param); });
 
 class PutUnsendablePath : public PutRefusedLocally,
                           public ::testing::WithParamInterface<std::string>

@@ -5,7 +5,9 @@
 
 #include "WorkDirTest.h"
 #include "platform/FileFind.h"
+#include "tests/support/Fifo.h"
 
+#include <chrono>
 #include <filesystem>
 #include <optional>
 #include <ostream>
@@ -140,6 +142,43 @@ TEST_F(SettingsFile, DirectoryNamedKelvorIniIsFoundButReadsAsDefaults)
     EXPECT_EQ(ReadSettingValue(check.path, kKeyPath, value), 5u);
     EXPECT_EQ(value, "ERROR");
 }
+
+// KELVOR.INI as a FIFO, or a link to one or to a device: found, as a folder
+// of that name is, but read as no file at all, and never waited on (a FIFO
+// would keep its reader until a writer comes; /dev/zero never ends).
+class SettingsFileNotRegular : public WorkDirTest, public ::testing::WithParamInterface<const char*>
+{};
+
+TEST_P(SettingsFileNotRegular, ReadsAsDefaultsAtOnce)
+{
+    const std::string kind = GetParam();
+    std::optional<kelvor::test::Fifo> fifo;
+    if (kind == "Fifo") {
+        fifo.emplace(m_dir / "KELVOR.INI");
+    } else if (kind == "LinkToFifo") {
+        fifo.emplace(m_dir / "elsewhere");
+        std::filesystem::create_symlink(fifo->path(), "KELVOR.INI");
+    } else {
+        std::filesystem::create_symlink("/dev/zero", "KELVOR.INI");
+    }
+    ASSERT_FALSE(std::filesystem::is_regular_file("KELVOR.INI"));
+
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(dotted(ProposedAddress()), "192.168.1.1");
+    const SettingsFileCheck check = CheckSettingsFile(GetCurrentDirectory());
+    EXPECT_TRUE(check.exists);
+    std::string value;
+    EXPECT_EQ(ReadSettingValue(check.path, kKeyPath, value), 5u);
+    EXPECT_EQ(value, "ERROR");
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+    if (fifo) {
+        EXPECT_FALSE(fifo->releasedAWaitingReader());
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Kinds, SettingsFileNotRegular,
+                         ::testing::Values("Fifo", "LinkToFifo", "LinkToDevZero"),
+                         [](const auto& info) { return std::string(info.param); });
 
 TEST_F(SettingsFile, CheckComposesTheWorkingDirectoryPath)
 {

@@ -12,6 +12,7 @@
 #include "transfer/Upload.h"
 
 #include <QApplication>
+#include <filesystem>
 #include <gtest/gtest.h>
 
 using namespace kelvor::test;
@@ -19,6 +20,7 @@ using namespace kelvor::test;
 namespace {
 
 const std::string kSentinel = "untouched";
+const std::string kProgramCp932 = "\x83\x76\x83\x8D\x83\x4F\x83\x89\x83\x80.bin";
 const std::string kIniError = "INIﾌｧｲﾙｴﾗｰ";
 
 class SubMenu : public ::testing::Test
@@ -153,9 +155,10 @@ INSTANTIATE_TEST_SUITE_P(
 struct PathCase
 {
     const char* name;
-    const char* ini;
-    const char* remote;
+    std::string ini;
+    std::string remote;
     const char* localName;
+    const char* existing = nullptr; // a file made in the folder first
 };
 
 void PrintTo(const PathCase& value, std::ostream* out)
@@ -169,6 +172,10 @@ class SubMenuUploadPaths : public SubMenu, public ::testing::WithParamInterface<
 TEST_P(SubMenuUploadPaths, AreComposedAndTheUploadStarts)
 {
     folder.write("KELVOR.INI", GetParam().ini);
+    if (const char* existing = GetParam().existing) {
+        std::filesystem::create_directories((folder.path() / existing).parent_path());
+        folder.write(existing, "program");
+    }
     runMenu([&] {
         clickButton(g_dlgSubMenu, IDC_UPLOAD);
         // The start protocol: window shown, menu disabled, status running,
@@ -190,14 +197,23 @@ TEST_P(SubMenuUploadPaths, AreComposedAndTheUploadStarts)
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, SubMenuUploadPaths,
-    ::testing::Values(PathCase{"DirectoryWithSlash", "[KELVOR]\nPATH=/prog/\nFILENAME=main.bin\n",
-                               "/prog/main.bin", "main.bin"},
-                      PathCase{"NoSlashJoinsDirectly", "[KELVOR]\nPATH=prog\nFILENAME=main.bin\n",
-                               "progmain.bin", "main.bin"},
-                      PathCase{"MissingPathReadsError", "[KELVOR]\nFILENAME=main.bin\n",
-                               "ERRORmain.bin", "main.bin"},
-                      PathCase{"MissingFileNameReadsError", "[KELVOR]\nPATH=/prog/\n",
-                               "/prog/ERROR", "ERROR"}),
+    ::testing::Values(
+        PathCase{"DirectoryWithSlash", "[KELVOR]\nPATH=/prog/\nFILENAME=main.bin\n",
+                 "/prog/main.bin", "main.bin"},
+        PathCase{"NoSlashJoinsDirectly", "[KELVOR]\nPATH=prog\nFILENAME=main.bin\n", "progmain.bin",
+                 "main.bin"},
+        PathCase{"MissingPathReadsError", "[KELVOR]\nFILENAME=main.bin\n", "ERRORmain.bin",
+                 "main.bin"},
+        PathCase{"MissingFileNameReadsError", "[KELVOR]\nPATH=/prog/\n", "/prog/ERROR", "ERROR"},
+        PathCase{"SubFolder", "[KELVOR]\nPATH=/prog/\nFILENAME=sub/main.bin\n",
+                 "/prog/sub/main.bin", "sub/main.bin", "sub/main.bin"},
+        // The unit gets the bytes as written; the local file is
+        // looked for with '\' as a separator too.
+        PathCase{"BackslashSubFolder", "[KELVOR]\nPATH=/prog/\nFILENAME=sub\\main.bin\n",
+                 "/prog/sub\\main.bin", "sub/main.bin", "sub/main.bin"},
+        // "プログラム.bin" in CP932, the file under its UTF-8 name.
+        PathCase{"Cp932Name", "[KELVOR]\nPATH=/prog/\nFILENAME=" + kProgramCp932 + "\n",
+                 "/prog/" + kProgramCp932, "プログラム.bin", "プログラム.bin"}),
     [](const auto& info) { return info.param.name; });
 
 TEST_F(SubMenu, DeleteNeedsNoFileNameAndListsTheBarePath)

@@ -1,0 +1,9 @@
+#pragma once
+
+#include <string>
+
+// Opens path for reading when it names a regular file, or a link to one, and
+// never waits in doing so: a FIFO, a device, a socket or a folder is refused
+// and never read. Returns a close-on-exec descriptor with plain (blocking)
+// reads, or -1.
+int OpenRegularFileForReading(const std::string& path);
