@@ -11,7 +11,8 @@
 # to build/deb-src/kelvor-<version>/ and built there, because
 # dpkg-buildpackage writes its results beside the source folder; nothing is
 # written outside the repository. The build's output goes to
-# build/deb/dpkg-buildpackage.log. Fails when lintian reports an error.
+# build/deb/dpkg-buildpackage.log. Fails when lintian reports an error or a
+# warning (debian/kelvor.lintian-overrides says why each override is there).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 repo=$(pwd)
@@ -94,5 +95,5 @@ else
 fi
 
 echo "lintian:"
-lintian --fail-on error --display-info "$deb"
+lintian --fail-on error,warning --display-info "$deb"
 echo "$deb"
