@@ -105,10 +105,21 @@ CFtpConnection::Impl::~Impl()
 
 bool CFtpConnection::Impl::beginOperation()
 {
+    // Nothing an earlier operation left may reach this one: not its result,
+    // not its reply, not a listing it was receiving or the flag that ended
+    // one (the progress callback would end every later transfer at once),
+    // not a stop that ended it.
     lastCurlCode = CURLE_OK;
     lastReplyCode = 0;
     lastReplyLine.clear();
     m_replies.reset();
+    m_listing = nullptr;
+    m_listingTooLarge = false;
+    m_stopping.store(false);
+    // Options point at what the last operation had on its stack (its local
+    // file, its QUOTE list); none of them may carry over.
+    if (m_easy != nullptr)
+        curl_easy_reset(m_easy);
     if (CWinThread::CurrentStopToken().stop_requested()) {
         lastCurlCode = CURLE_ABORTED_BY_CALLBACK;
         return false;
@@ -126,7 +137,6 @@ void CFtpConnection::Impl::prepare(const std::string& url)
 {
     const FtpBounds bounds = ftpBoundsInForce();
 
-    curl_easy_reset(m_easy);
     curl_easy_setopt(m_easy, CURLOPT_URL, url.c_str());
     curl_easy_setopt(m_easy, CURLOPT_PROTOCOLS_STR, "ftp");
     curl_easy_setopt(m_easy, CURLOPT_USERNAME, m_user.c_str());
@@ -174,7 +184,6 @@ void CFtpConnection::Impl::prepare(const std::string& url)
 
 CURLcode CFtpConnection::Impl::perform()
 {
-    m_stopping.store(false);
     auto wake = [this]() noexcept {
         m_stopping.store(true);
         curl_multi_wakeup(m_multi);
@@ -310,7 +319,6 @@ bool CFtpConnection::Impl::list(const std::string& path, std::string& data)
     // as they came off the data connection, before that: the listing is
     // taken from there, and the write callback only ends an oversized one.
     m_listing = &data;
-    m_listingTooLarge = false;
     curl_easy_setopt(m_easy, CURLOPT_VERBOSE, 1L);
     curl_easy_setopt(m_easy, CURLOPT_DEBUGFUNCTION, &Impl::onDebug);
     curl_easy_setopt(m_easy, CURLOPT_DEBUGDATA, this);
