@@ -51,6 +51,22 @@ struct CFtpConnection::Impl
     std::string lastReplyLine;
 
 private:
+    // The operations themselves; the public ones add the failure to the
+    // support log (FtpLog.h).
+    CURLcode logIn();
+    BOOL sendFile(const std::string& localFile, const std::string& remoteFile);
+    BOOL removeFile(const std::string& remoteFile);
+    bool fetchListing(const std::string& path, std::string& data);
+
+    template <class Result>
+    Result logFailureOf(Result ok, const char* what, const std::string& target) const
+    {
+        if (!ok)
+            logFailure(what, target);
+        return ok;
+    }
+    void logFailure(const char* what, const std::string& target) const;
+
     // Starts an operation, every one (connect, put, remove, list): clears
     // everything the last one left (its result and replies, its listing and
     // the flag that ended it, its stop, the easy handle's options), and says
@@ -64,6 +80,9 @@ private:
     // The options every operation shares, for url, on the handle that
     // beginOperation has reset.
     void prepare(const std::string& url);
+    // Hands the traffic to onDebug: the listing's data, and commands and
+    // replies for the support log.
+    void watchTraffic();
     // Runs the prepared transfer to its end, a stop, or a failure.
     CURLcode perform();
 
