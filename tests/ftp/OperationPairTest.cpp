@@ -23,6 +23,7 @@ enum class First
 {
     OversizedListing, // more than the listing bound, ended by the layer
     PathRefused,      // a path with a line break, refused before the wire
+    ListingRefused,   // the unit answers the NLST with 550
     StoppedUpload,    // the worker stopped in the middle of a transfer
     FailedUpload,     // the unit answers the STOR with 553
 };
@@ -41,6 +42,8 @@ std::string firstName(First first)
         return "OversizedListing";
     case First::PathRefused:
         return "PathRefused";
+    case First::ListingRefused:
+        return "ListingRefused";
     case First::StoppedUpload:
         return "StoppedUpload";
     case First::FailedUpload:
@@ -82,6 +85,8 @@ protected:
         options.listingPath = "/endless/";
         if (first() == First::StoppedUpload)
             options.stallStorAfter = 1 << 20;
+        if (first() == First::ListingRefused)
+            options.refusals.push_back({"NLST", 550, 1});
         if (first() == First::FailedUpload)
             options.refusals.push_back({"STOR", 553, 1});
         unit = std::make_unique<UnitStandIn>(options);
@@ -125,6 +130,12 @@ protected:
                       FALSE);
             EXPECT_EQ(connection->LastCurlCode(), CURLE_URL_MALFORMAT);
             EXPECT_EQ(unit->commands().size(), before);
+            break;
+        }
+        case First::ListingRefused: {
+            CFtpFileFind find(connection.get());
+            EXPECT_EQ(onWorker([&] { return find.FindFile("/prog/"); }), FALSE);
+            EXPECT_EQ(connection->LastReplyCode(), 550);
             break;
         }
         case First::StoppedUpload: {
@@ -209,7 +220,8 @@ TEST_P(OperationPair, TheSecondReachesTheUnitAndSucceeds)
 INSTANTIATE_TEST_SUITE_P(
     EveryPair, OperationPair,
     ::testing::Combine(::testing::Values(First::OversizedListing, First::PathRefused,
-                                         First::StoppedUpload, First::FailedUpload),
+                                         First::ListingRefused, First::StoppedUpload,
+                                         First::FailedUpload),
                        ::testing::Values(Second::Upload, Second::Remove, Second::Listing)),
     [](const auto& info) {
         return firstName(std::get<0>(info.param)) + "Then" + secondName(std::get<1>(info.param));
