@@ -1,6 +1,6 @@
+#include "app/ProgramEnd.h"
 #include "app/RT_UT.h"
 #include "res/Version.h"
-#include "transfer/OperationState.h"
 
 #include <QApplication>
 #include <curl/curl.h>
@@ -16,9 +16,5 @@ int main(int argc, char** argv)
     QCoreApplication::setApplicationVersion(QString::fromLatin1(kVersionInfo.productVersion));
     QGuiApplication::setDesktopFileName(QStringLiteral("jp.kelvor.ProgramUpload"));
 
-    const int exitCode = theApp.Run(argc, argv);
-
-    ReleaseOperationState();
-    curl_global_cleanup();
-    return exitCode;
+    return EndProgram(theApp.Run(argc, argv));
 }

@@ -1,6 +1,7 @@
 #include "connection/FtpConnectionImpl.h"
 
 #include "connection/FtpFaultInjection.h"
+#include "connection/FtpLog.h"
 #include "connection/FtpWire.h"
 #include "platform/RegularFile.h"
 #include "platform/WorkerThread.h"
@@ -106,10 +107,21 @@ CFtpConnection::Impl::~Impl()
 
 bool CFtpConnection::Impl::beginOperation()
 {
+    // Nothing an earlier operation left may reach this one: not its result,
+    // not its reply, not a listing it was receiving or the flag that ended
+    // one (the progress callback would end every later transfer at once),
+    // not a stop that ended it.
     lastCurlCode = CURLE_OK;
     lastReplyCode = 0;
     lastReplyLine.clear();
     m_replies.reset();
+    m_listing = nullptr;
+    m_listingTooLarge = false;
+    m_stopping.store(false);
+    // Options point at what the last operation had on its stack (its local
+    // file, its QUOTE list); none of them may carry over.
+    if (m_easy != nullptr)
+        curl_easy_reset(m_easy);
     if (CWinThread::CurrentStopToken().stop_requested()) {
         lastCurlCode = CURLE_ABORTED_BY_CALLBACK;
         return false;
@@ -127,7 +139,6 @@ void CFtpConnection::Impl::prepare(const std::string& url)
 {
     const FtpBounds bounds = ftpBoundsInForce();
 
-    curl_easy_reset(m_easy);
     curl_easy_setopt(m_easy, CURLOPT_URL, url.c_str());
     curl_easy_setopt(m_easy, CURLOPT_PROTOCOLS_STR, "ftp");
     curl_easy_setopt(m_easy, CURLOPT_USERNAME, m_user.c_str());
@@ -171,11 +182,21 @@ void CFtpConnection::Impl::prepare(const std::string& url)
     curl_easy_setopt(m_easy, CURLOPT_XFERINFOFUNCTION, &Impl::onProgress);
     curl_easy_setopt(m_easy, CURLOPT_XFERINFODATA, this);
     curl_easy_setopt(m_easy, CURLOPT_WRITEFUNCTION, &discardBody);
+
+    // Commands and replies for the support log.
+    if (ftp_log::enabled())
+        watchTraffic();
+}
+
+void CFtpConnection::Impl::watchTraffic()
+{
+    curl_easy_setopt(m_easy, CURLOPT_VERBOSE, 1L);
+    curl_easy_setopt(m_easy, CURLOPT_DEBUGFUNCTION, &Impl::onDebug);
+    curl_easy_setopt(m_easy, CURLOPT_DEBUGDATA, this);
 }
 
 CURLcode CFtpConnection::Impl::perform()
 {
-    m_stopping.store(false);
     auto wake = [this]() noexcept {
         m_stopping.store(true);
         curl_multi_wakeup(m_multi);
@@ -229,6 +250,36 @@ CURLcode CFtpConnection::Impl::perform()
 
 CURLcode CFtpConnection::Impl::connect()
 {
+    const CURLcode result = logIn();
+    if (result != CURLE_OK)
+        logFailure("login to", m_rootUrl);
+    return result;
+}
+
+BOOL CFtpConnection::Impl::put(const std::string& localFile, const std::string& remoteFile)
+{
+    return logFailureOf(sendFile(localFile, remoteFile), "upload of", remoteFile);
+}
+
+BOOL CFtpConnection::Impl::remove(const std::string& remoteFile)
+{
+    return logFailureOf(removeFile(remoteFile), "removal of", remoteFile);
+}
+
+bool CFtpConnection::Impl::list(const std::string& path, std::string& data)
+{
+    return logFailureOf(fetchListing(path, data), "listing of", path);
+}
+
+void CFtpConnection::Impl::logFailure(const char* what, const std::string& target) const
+{
+    ftp_log::failed(std::string(what) + " " + target, lastCurlCode,
+                    !lastReplyLine.empty() || lastReplyCode == 0 ? lastReplyLine
+                                                                 : std::to_string(lastReplyCode));
+}
+
+CURLcode CFtpConnection::Impl::logIn()
+{
     beginOperation();
     if (!valid()) {
         lastCurlCode = CURLE_OUT_OF_MEMORY;
@@ -244,7 +295,7 @@ CURLcode CFtpConnection::Impl::connect()
     return perform();
 }
 
-BOOL CFtpConnection::Impl::put(const std::string& localFile, const std::string& remoteFile)
+BOOL CFtpConnection::Impl::sendFile(const std::string& localFile, const std::string& remoteFile)
 {
     if (!beginOperation())
         return FALSE;
@@ -273,7 +324,7 @@ BOOL CFtpConnection::Impl::put(const std::string& localFile, const std::string& 
     return perform() == CURLE_OK ? TRUE : FALSE;
 }
 
-BOOL CFtpConnection::Impl::remove(const std::string& remoteFile)
+BOOL CFtpConnection::Impl::removeFile(const std::string& remoteFile)
 {
     if (!beginOperation())
         return FALSE;
@@ -294,7 +345,7 @@ BOOL CFtpConnection::Impl::remove(const std::string& remoteFile)
     return result == CURLE_OK && lastReplyCode >= 200 && lastReplyCode < 300 ? TRUE : FALSE;
 }
 
-bool CFtpConnection::Impl::list(const std::string& path, std::string& data)
+bool CFtpConnection::Impl::fetchListing(const std::string& path, std::string& data)
 {
     data.clear();
     if (!beginOperation())
@@ -313,14 +364,14 @@ bool CFtpConnection::Impl::list(const std::string& path, std::string& data)
     // as they came off the data connection, before that: the listing is
     // taken from there, and the write callback only ends an oversized one.
     m_listing = &data;
-    m_listingTooLarge = false;
-    curl_easy_setopt(m_easy, CURLOPT_VERBOSE, 1L);
-    curl_easy_setopt(m_easy, CURLOPT_DEBUGFUNCTION, &Impl::onDebug);
-    curl_easy_setopt(m_easy, CURLOPT_DEBUGDATA, this);
+    watchTraffic();
     curl_easy_setopt(m_easy, CURLOPT_WRITEFUNCTION, &Impl::onListingData);
     curl_easy_setopt(m_easy, CURLOPT_WRITEDATA, this);
     const CURLcode result = perform();
     m_listing = nullptr;
+    if (m_listingTooLarge)
+        ftp_log::note("listing of " + path + " is larger than " + std::to_string(kMaxListingBytes) +
+                      " bytes");
     if (result != CURLE_OK || m_listingTooLarge) {
         data.clear();
         return false;
@@ -338,7 +389,19 @@ size_t CFtpConnection::Impl::onHeader(char* data, size_t size, size_t count, voi
 int CFtpConnection::Impl::onDebug(CURL*, curl_infotype type, char* data, size_t size, void* self)
 {
     auto* impl = static_cast<Impl*>(self);
-    if (type != CURLINFO_DATA_IN || impl->m_listing == nullptr || impl->m_listingTooLarge)
+    switch (type) {
+    case CURLINFO_HEADER_OUT:
+        ftp_log::sent(std::string_view(data, size));
+        return 0;
+    case CURLINFO_HEADER_IN:
+        ftp_log::received(std::string_view(data, size));
+        return 0;
+    case CURLINFO_DATA_IN:
+        break;
+    default:
+        return 0;
+    }
+    if (impl->m_listing == nullptr || impl->m_listingTooLarge)
         return 0;
     if (impl->m_listing->size() + size > kMaxListingBytes) {
         // Ended by the write or the progress callback, whichever comes first.

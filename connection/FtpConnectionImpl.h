@@ -51,15 +51,38 @@ struct CFtpConnection::Impl
     std::string lastReplyLine;
 
 private:
-    // Starts an operation: clears what the last one left, and says whether
-    // the calling worker is being stopped (then nothing is to be done).
+    // The operations themselves; the public ones add the failure to the
+    // support log (FtpLog.h).
+    CURLcode logIn();
+    BOOL sendFile(const std::string& localFile, const std::string& remoteFile);
+    BOOL removeFile(const std::string& remoteFile);
+    bool fetchListing(const std::string& path, std::string& data);
+
+    template <class Result>
+    Result logFailureOf(Result ok, const char* what, const std::string& target) const
+    {
+        if (!ok)
+            logFailure(what, target);
+        return ok;
+    }
+    void logFailure(const char* what, const std::string& target) const;
+
+    // Starts an operation, every one (connect, put, remove, list): clears
+    // everything the last one left (its result and replies, its listing and
+    // the flag that ended it, its stop, the easy handle's options), and says
+    // whether the calling worker is being stopped (then nothing is to be
+    // done).
     bool beginOperation();
     // Ends an operation that never reached libcurl with the code that best
     // says why; always returns 0.
     BOOL refuse(CURLcode why);
 
-    // curl_easy_reset and the options every operation shares, for url.
+    // The options every operation shares, for url, on the handle that
+    // beginOperation has reset.
     void prepare(const std::string& url);
+    // Hands the traffic to onDebug: the listing's data, and commands and
+    // replies for the support log.
+    void watchTraffic();
     // Runs the prepared transfer to its end, a stop, or a failure.
     CURLcode perform();
 

@@ -2,8 +2,6 @@
 
 #include "connection/Ftp.h"
 
-#include <chrono>
-
 std::string g_strDeviceAddress;
 CFtpConnection* g_pFtpConnection = nullptr;
 int g_bPassive = 0;
@@ -26,20 +24,16 @@ void StoreFinalStatus(int nStatus)
     CWinThread::CommitUnlessStopped([nStatus] { g_nStatus.store(nStatus); });
 }
 
-void ReleaseOperationState()
+bool ReleaseOperationState(std::chrono::milliseconds workerEndBound)
 {
-    // A stopped worker notices within about a second even in libcurl's
-    // blocking wait for an upload's final reply; one that has not ended in
-    // this time is stuck, and the program ends without it.
-    constexpr auto kWorkerEndBound = std::chrono::seconds(5);
-
     bool workerGone = true;
     if (g_pWorkerThread) {
-        workerGone = g_pWorkerThread->StopAndWait(kWorkerEndBound);
+        workerGone = g_pWorkerThread->StopAndWait(workerEndBound);
         g_pWorkerThread.reset(); // waits no more
     }
-    if (workerGone) {
-        delete g_pFtpConnection;
-        g_pFtpConnection = nullptr;
-    }
+    if (!workerGone)
+        return false;
+    delete g_pFtpConnection;
+    g_pFtpConnection = nullptr;
+    return true;
 }

@@ -9,6 +9,7 @@
 #include "platform/WorkerThread.h"
 
 #include <atomic>
+#include <chrono>
 #include <memory>
 #include <string>
 
@@ -46,6 +47,14 @@ extern std::string g_szElapsedText;
 // it stores nothing, even if it is still unwinding.
 void StoreFinalStatus(int nStatus);
 
-// At the program's end: stops a worker that still runs, waits a bounded time
-// for it, and releases the connection unless the worker might still use it.
-void ReleaseOperationState();
+// A stopped worker notices within about a second even in libcurl's blocking
+// wait for an upload's final reply; one that has not ended in this time is
+// stuck.
+inline constexpr std::chrono::milliseconds kWorkerEndBound = std::chrono::seconds(5);
+
+// At the program's end: stops a worker that still runs, waits up to
+// workerEndBound for it, and releases the connection. Returns false, and
+// releases nothing, when the worker has not ended: it may still use the
+// connection and every other global, so the process must then end without
+// destroying them (ExitAtOnce).
+bool ReleaseOperationState(std::chrono::milliseconds workerEndBound = kWorkerEndBound);

@@ -95,9 +95,14 @@ void CUpload::OnSetfocusText()
 
 void CUpload::OnOK()
 {
-    g_nStatus = STATUS_CANCELLED;
+    // Stop first: once RequestStop has returned the worker can store
+    // nothing more. Only then is a still running upload marked cancelled; a
+    // result the worker stored before (a failure to retry, a finished
+    // upload) is what the next tick reports.
     if (g_pWorkerThread)
         g_pWorkerThread->RequestStop();
+    int running = STATUS_RUNNING;
+    g_nStatus.compare_exchange_strong(running, STATUS_CANCELLED);
     try {
         ResetInternetSession(g_strDeviceAddress);
     } catch (...) {

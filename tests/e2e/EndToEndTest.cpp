@@ -368,6 +368,32 @@ TEST_F(EndToEnd, AfterADeleteAnUploadFollowsAtOnce)
     EXPECT_EQ(unit->commands("USER").size(), 1u);
 }
 
+TEST_F(EndToEnd, AnUploadRightAfterAnOversizedListingReachesTheUnitAndSucceeds)
+{
+    // A listing past the layer's bound ends the delete; nothing of it may
+    // reach the upload that follows.
+    UnitStandIn::Options options;
+    options.rawListing = std::string(5 << 20, 'x') + "\r\n";
+    startUnit(options);
+    writeSettingsForTheUnit("PATH=/prog/\nFILENAME=KELVOR.BIN\n");
+    const fs::path program = writeProgramFile();
+
+    Script script;
+    startAndLogIn(script);
+    whenMenuReady(script, "menu", IDC_DELETE);
+    whenMenuReady(script, "menu back after the failed delete", IDC_UPLOAD);
+    runProgram();
+
+    EXPECT_EQ(boxes.texts(), (std::vector<std::string>{kConfirmDelete, kDeleteFailed,
+                                                       kConfirmUpload, kUploadDone}));
+    EXPECT_EQ(unit->commands("NLST").size(), 1u);
+    EXPECT_TRUE(unit->commands("DELE").empty());
+    const auto stores = unit->commands("STOR");
+    ASSERT_EQ(stores.size(), 1u);
+    EXPECT_EQ(stores[0].argument, "/prog/KELVOR.BIN");
+    EXPECT_EQ(sha256OfFile(unit->root() / "prog" / "KELVOR.BIN"), sha256OfFile(program));
+}
+
 TEST_F(EndToEnd, MissingSettingsFileIsReportedAndTheMenuStays)
 {
     // The address comes from nowhere else: type it.

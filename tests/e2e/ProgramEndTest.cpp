@@ -1,5 +1,8 @@
 // The program's end with a worker that does not stop: it is waited for once,
-// for a bounded time, and then the program ends without it.
+// for a bounded time, and then the process ends at once, without destroying
+// anything the worker may still use.
+
+#include "app/ProgramEnd.h"
 
 #include "connection/Ftp.h"
 #include "platform/WorkerThread.h"
@@ -9,7 +12,10 @@
 
 #include <atomic>
 #include <chrono>
+#include <cstdio>
+#include <cstdlib>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 using namespace kelvor::test;
 using namespace std::chrono_literals;
@@ -71,11 +77,12 @@ TEST(ProgramEnd, AStuckWorkerIsWaitedForOnceAndKeepsTheConnection)
     g_pWorkerThread = AfxBeginThread(&Stuck::run, &stuck);
 
     const auto start = Clock::now();
-    ReleaseOperationState();
+    EXPECT_FALSE(ReleaseOperationState(300ms));
     const auto ending = Clock::now() - start;
-    // One bound is five seconds; the stop and the thread object's end used
-    // to wait ten each.
-    EXPECT_LT(ending, 8s);
+    // Waited for once, for the bound: the stop and the thread object's end
+    // used to wait ten seconds each.
+    EXPECT_GE(ending, 300ms);
+    EXPECT_LT(ending, 5s);
     EXPECT_EQ(g_pWorkerThread, nullptr);
     EXPECT_FALSE(stuck.ended);
     // The worker might still use the connection: it is left alone.
@@ -107,8 +114,34 @@ TEST(ProgramEnd, AWorkerThatStopsIsJoinedAndTheConnectionReleased)
         },
         nullptr);
 
-    ReleaseOperationState();
+    EXPECT_TRUE(ReleaseOperationState());
     EXPECT_EQ(g_pWorkerThread, nullptr);
     EXPECT_EQ(g_pFtpConnection, nullptr);
     EXPECT_TRUE(unit.waitForRecord("disconnect", 10s)); // QUIT on the way out
+}
+
+// In a process of its own: the worker stays stuck, and the process must end
+// with the application's exit code without running the handlers and static
+// destructors that ending through main would run.
+TEST(ProgramEndDeathTest, AStuckWorkerEndsTheProcessAtOnceWithTheExitCode)
+{
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    const auto start = Clock::now();
+    EXPECT_EXIT(
+        {
+            static Stuck stuck; // never released
+            g_pWorkerThread = AfxBeginThread(&Stuck::run, &stuck);
+            // Runs first of everything that ending through main would run.
+            std::atexit([] { std::_Exit(70); });
+            // A stream of its own with a full buffer: its line comes out only
+            // if the end flushes it.
+            FILE* late = ::fdopen(::dup(STDERR_FILENO), "w");
+            std::setvbuf(late, nullptr, _IOFBF, 4096);
+            std::fputs("written just before the end\n", late);
+            EndProgram(3, 300ms);
+            std::_Exit(71); // EndProgram came back
+        },
+        ::testing::ExitedWithCode(3), "written just before the end");
+    // The process starts afresh for this, with its application.
+    EXPECT_LT(Clock::now() - start, 20s);
 }

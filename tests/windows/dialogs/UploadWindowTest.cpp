@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QTest>
 #include <QWidget>
+#include <atomic>
 #include <thread>
 
 using namespace kelvor::test;
@@ -182,6 +183,65 @@ TEST_F(UploadWindow, EnterCancelsLikeTheButtonAndTheNextTickReportsIt)
     ASSERT_EQ(boxes.shown().size(), 1u);
     EXPECT_EQ(boxes.shown()[0].text.rfind("アップロードを中止しました。", 0), 0u);
 }
+
+// A result the worker stored just before Cancel: the cancel stops nothing
+// more and the result is reported as its row says.
+struct StoredResult
+{
+    const char* name;
+    int status;
+    std::string text;
+    int menuResult; // -1: the menu goes on (the test ends it); 0: it was ended
+};
+
+void PrintTo(const StoredResult& value, std::ostream* out)
+{
+    *out << value.name;
+}
+
+class CancelAfterAStoredResult : public UploadWindow,
+                                 public ::testing::WithParamInterface<StoredResult>
+{};
+
+TEST_P(CancelAfterAStoredResult, ReportsTheResultNotTheCancel)
+{
+    static std::atomic<int> stored;
+    stored = GetParam().status;
+    g_pWorkerThread = AfxBeginThread(
+        [](void*) -> UINT {
+            StoreFinalStatus(stored.load());
+            return 0;
+        },
+        nullptr);
+    bool menuBack = false;
+    const int result = runWithWindow(window, [&] {
+        ASSERT_TRUE(g_pWorkerThread->WaitForEnd(10s));
+        ASSERT_EQ(g_nStatus.load(), GetParam().status);
+        ASSERT_TRUE(waitFor([&] { return isActive(*window); }));
+        pressKey(Qt::Key_Return); // Cancel, before the tick that would report
+        EXPECT_EQ(g_nStatus.load(), GetParam().status);
+        EXPECT_FALSE(window->IsWindowVisible());
+        tick(*window);
+        menuBack = g_dlgSubMenu.IsWindowVisible() && g_dlgSubMenu.IsWindowEnabled() &&
+                   waitFor([] { return isActive(g_dlgSubMenu); });
+    });
+    EXPECT_EQ(result, GetParam().menuResult);
+    if (GetParam().menuResult == -1) {
+        EXPECT_TRUE(menuBack); // ready for another try
+    }
+    ASSERT_EQ(boxes.shown().size(), 1u);
+    EXPECT_EQ(boxes.shown()[0].text, GetParam().text);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Results, CancelAfterAStoredResult,
+    ::testing::Values(StoredResult{"Failure", STATUS_FAILED, "アップロードに失敗しました。", -1},
+                      StoredResult{"Success", STATUS_DONE,
+                                   "アップロードが終了しました。\n\nＫＥＬＶＯＲの電源を入れなおし"
+                                   "てください。\nシステムが動作するまでに時間がかかります。\n"
+                                   "しばらくお待ちください。",
+                                   0}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(UploadWindow, CancelButtonIsTheDefaultButtonAndCancels)
 {

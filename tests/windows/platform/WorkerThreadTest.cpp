@@ -1,14 +1,19 @@
 // Worker threads: a throw ends only the worker, a stop never blocks the
-// stopping thread and leaves nothing committed afterwards.
+// stopping thread and leaves nothing committed afterwards, and a worker that
+// does not stop cannot hold up the process's end.
 
 #include "platform/WorkerThread.h"
 
+#include "platform/ProcessExit.h"
 #include "tests/windows/WindowTest.h"
 
 #include <atomic>
+#include <cstdio>
+#include <cstdlib>
 #include <gtest/gtest.h>
 #include <stdexcept>
 #include <thread>
+#include <unistd.h>
 
 using namespace kelvor::test;
 
@@ -68,6 +73,27 @@ TEST(WorkerThread, StopReturnsWhileTheWorkerStillRunsAndItsLateCommitIsDropped)
     g_release = true;
     EXPECT_TRUE(thread->WaitForEnd(10s));
     EXPECT_EQ(g_committed.load(), 0);
+}
+
+TEST(WorkerThreadDeathTest, ExitAtOnceEndsTheProcessWhileAStoppedWorkerIsStillStuck)
+{
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            g_release = false;
+            static std::unique_ptr<CWinThread> thread = AfxBeginThread(stubbornWorker, nullptr);
+            thread->RequestStop();
+            if (thread->WaitForEnd(100ms))
+                std::_Exit(72); // not stuck after all
+            // Ending through exit() would run this first.
+            std::atexit([] { std::_Exit(70); });
+            // Fully buffered: the line comes out only if the exit flushes.
+            FILE* log = ::fdopen(::dup(STDERR_FILENO), "w");
+            std::setvbuf(log, nullptr, _IOFBF, 4096);
+            std::fputs("buffered line\n", log);
+            ExitAtOnce(5);
+        },
+        ::testing::ExitedWithCode(5), "buffered line");
 }
 
 TEST(WorkerThread, WithoutAStopTheCommitLands)
