@@ -1,0 +1,223 @@
+// A blocking call run while the windows stay alive: the event loop runs
+// during the call, the busy cursor shows, the user's input is dropped rather
+// than held back and replayed, and the caller gets the result or the throw.
+
+#include "platform/RunWhileWaiting.h"
+
+#include "tests/support/Poll.h"
+#include "tests/windows/WindowTest.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QCursor>
+#include <QKeyEvent>
+#include <QTest>
+#include <QTimer>
+#include <QWheelEvent>
+#include <QWidget>
+#include <QWindow>
+#include <QtTest/qtestspontaneevent.h>
+#include <atomic>
+#include <gtest/gtest.h>
+#include <memory>
+#include <stdexcept>
+
+using namespace kelvor::test;
+
+namespace {
+
+// A window that counts its paints and records the input that reaches it.
+class Probe : public QWidget
+{
+public:
+    std::atomic<int> paints{0};
+    std::vector<QEvent::Type> input;
+
+protected:
+    bool event(QEvent* event) override
+    {
+        switch (event->type()) {
+        case QEvent::Paint:
+            ++paints;
+            break;
+        case QEvent::KeyPress:
+        case QEvent::KeyRelease:
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonRelease:
+        case QEvent::MouseButtonDblClick:
+        case QEvent::Wheel:
+        case QEvent::Close:
+            input.push_back(event->type());
+            return true;
+        default:
+            break;
+        }
+        return QWidget::event(event);
+    }
+};
+
+bool busyCursorShown()
+{
+    const QCursor* cursor = QGuiApplication::overrideCursor();
+    return cursor != nullptr && cursor->shape() == Qt::WaitCursor;
+}
+
+// Input as the window system delivers it (spontaneous), straight to window.
+void sendSpontaneous(QObject* receiver, QEvent* event)
+{
+    QSpontaneKeyEvent::setSpontaneous(event);
+    qApp->notify(receiver, event);
+}
+
+class RunWhileWaitingTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        probe.resize(200, 100);
+        probe.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&probe));
+        probe.activateWindow();
+        ASSERT_TRUE(waitFor([this] { return QApplication::activeWindow() == &probe; }));
+    }
+
+    QWindow* window() { return probe.windowHandle(); }
+
+    Probe probe;
+};
+
+} // namespace
+
+TEST_F(RunWhileWaitingTest, TimersAndPaintsRunAndTheCursorIsBusyUntilTheCallEnds)
+{
+    std::atomic<bool> timerRan{false};
+    bool cursorBusyMeanwhile = false;
+    QTimer timer;
+    timer.setInterval(10);
+    QObject::connect(&timer, &QTimer::timeout, [&] {
+        cursorBusyMeanwhile = busyCursorShown();
+        timerRan = true;
+        probe.update();
+    });
+    timer.start();
+    const int paintsBefore = probe.paints;
+
+    // The call ends only once the calling thread has run the timer and
+    // painted; with a frozen loop it gives up after the bound.
+    const bool loopRan = RunWhileWaiting(
+        [&] { return pollUntil([&] { return timerRan && probe.paints > paintsBefore; }, 5s); });
+
+    EXPECT_TRUE(loopRan);
+    EXPECT_TRUE(cursorBusyMeanwhile);
+    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+}
+
+TEST_F(RunWhileWaitingTest, TheResultOrTheThrowReachesTheCaller)
+{
+    EXPECT_EQ(RunWhileWaiting([] { return 42; }), 42);
+    const auto moved = RunWhileWaiting([] { return std::make_unique<int>(7); });
+    ASSERT_NE(moved, nullptr);
+    EXPECT_EQ(*moved, 7);
+
+    bool ran = false;
+    RunWhileWaiting([&] { ran = true; });
+    EXPECT_TRUE(ran);
+
+    EXPECT_THROW(RunWhileWaiting([]() -> int { throw std::runtime_error("refused"); }),
+                 std::runtime_error);
+    // A throw leaves nothing of the wait behind: cursor back, input let in.
+    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+    QTest::keyClick(window(), Qt::Key_Return);
+    EXPECT_EQ(probe.input.size(), 2u);
+}
+
+struct InputCase
+{
+    const char* name;
+    // Delivers the input to the probe's window (or the probe).
+    void (*deliver)(Probe& probe);
+    // Delivered by the call itself, from its own thread, just before it ends:
+    // input still queued when the wait is over.
+    bool fromTheCall;
+};
+
+void PrintTo(const InputCase& value, std::ostream* out)
+{
+    *out << value.name;
+}
+
+class InputDuringTheWait : public RunWhileWaitingTest,
+                           public ::testing::WithParamInterface<InputCase>
+{};
+
+TEST_P(InputDuringTheWait, IsDroppedAndNeverDeliveredAfterwards)
+{
+    const InputCase& input = GetParam();
+    std::atomic<bool> delivered{false};
+    QTimer timer;
+    timer.setSingleShot(true);
+    timer.setInterval(10);
+    QObject::connect(&timer, &QTimer::timeout, [&] {
+        input.deliver(probe);
+        delivered = true;
+    });
+    if (!input.fromTheCall)
+        timer.start();
+
+    const bool ended = RunWhileWaiting([&] {
+        if (input.fromTheCall) {
+            input.deliver(probe);
+            delivered = true;
+        }
+        return pollUntil([&] { return delivered.load(); }, 5s);
+    });
+    ASSERT_TRUE(ended) << "the input was never delivered during the wait";
+
+    QCoreApplication::sendPostedEvents();
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(probe.input.empty());
+    EXPECT_TRUE(probe.isVisible());
+
+    // The same input after the wait does arrive.
+    input.deliver(probe);
+    QCoreApplication::sendPostedEvents();
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(probe.input.empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Kinds, InputDuringTheWait,
+    ::testing::Values(
+        InputCase{"EnterKey",
+                  [](Probe& probe) { QTest::keyClick(probe.windowHandle(), Qt::Key_Return); },
+                  false},
+        InputCase{"EscapeKey",
+                  [](Probe& probe) { QTest::keyClick(probe.windowHandle(), Qt::Key_Escape); },
+                  false},
+        InputCase{"MouseClick",
+                  [](Probe& probe) { QTest::mouseClick(probe.windowHandle(), Qt::LeftButton); },
+                  false},
+        InputCase{"DoubleClick",
+                  [](Probe& probe) { QTest::mouseDClick(probe.windowHandle(), Qt::LeftButton); },
+                  false},
+        InputCase{"Wheel",
+                  [](Probe& probe) {
+                      QWheelEvent wheel(QPointF(10, 10), probe.mapToGlobal(QPointF(10, 10)),
+                                        QPoint(), QPoint(0, 120), Qt::NoButton, Qt::NoModifier,
+                                        Qt::NoScrollPhase, false);
+                      sendSpontaneous(&probe, &wheel);
+                  },
+                  false},
+        InputCase{"CloseBox",
+                  [](Probe& probe) {
+                      QCloseEvent close;
+                      sendSpontaneous(probe.windowHandle(), &close);
+                  },
+                  false},
+        InputCase{"KeyQueuedAsTheCallEnds",
+                  [](Probe& probe) {
+                      QCoreApplication::postEvent(
+                          &probe, new QKeyEvent(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier));
+                  },
+                  true}),
+    [](const auto& info) { return std::string(info.param.name); });
