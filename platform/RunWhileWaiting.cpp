@@ -5,10 +5,15 @@
 #include <QEvent>
 #include <QEventLoop>
 #include <QGuiApplication>
+#include <QSocketNotifier>
 #include <QThread>
-#include <atomic>
+#include <cerrno>
+#include <cstdint>
 #include <exception>
+#include <sys/eventfd.h>
+#include <system_error>
 #include <thread>
+#include <unistd.h>
 
 namespace {
 
@@ -97,6 +102,20 @@ private:
     bool m_gui = false;
 };
 
+// Closes a file descriptor when it goes.
+struct Descriptor
+{
+    explicit Descriptor(int descriptor) : fd(descriptor) {}
+    ~Descriptor()
+    {
+        if (fd >= 0)
+            ::close(fd);
+    }
+    Descriptor(const Descriptor&) = delete;
+    Descriptor& operator=(const Descriptor&) = delete;
+    const int fd;
+};
+
 } // namespace
 
 void waiting_detail::runOnThreadWhileWaiting(const std::function<void()>& call)
@@ -107,26 +126,53 @@ void waiting_detail::runOnThreadWhileWaiting(const std::function<void()>& call)
         return;
     }
 
-    InputDropper dropper(application);
+    // The call's thread tells its end through an eventfd that the event
+    // loop watches: nothing of Qt is touched from that thread.
+    const Descriptor ended(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK));
+    if (ended.fd < 0) {
+        // A process that may open no more files runs the call right here;
+        // the windows stand still until it ends.
+        call();
+        return;
+    }
     std::exception_ptr failure;
-    std::atomic<bool> ended{false};
-    QEventLoop loop;
-    {
-        std::jthread worker([&] {
+    std::jthread worker;
+    try {
+        worker = std::jthread([&] {
             try {
                 call();
             } catch (...) {
                 failure = std::current_exception();
             }
-            ended.store(true);
-            QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
+            const std::uint64_t one = 1;
+            while (::write(ended.fd, &one, sizeof one) < 0 && errno == EINTR) {
+            }
+        });
+    } catch (const std::system_error&) {
+        // No thread to be had: the same.
+        call();
+        return;
+    }
+
+    {
+        InputDropper dropper(application);
+        QEventLoop loop;
+        QSocketNotifier notifier(ended.fd, QSocketNotifier::Read);
+        bool callEnded = false;
+        QObject::connect(&notifier, &QSocketNotifier::activated, &loop, [&] {
+            std::uint64_t count = 0;
+            if (::read(ended.fd, &count, sizeof count) == sizeof count) {
+                callEnded = true;
+                loop.quit();
+            }
         });
         // A loop ended from outside (the application quitting) is not
         // entered again: the call is then waited for without one.
-        while (!ended.load() && loop.exec() >= 0) {
+        while (!callEnded && loop.exec() >= 0) {
         }
+        worker.join();
+        dropper.dropWhatIsQueued();
     }
-    dropper.dropWhatIsQueued();
     if (failure)
         std::rethrow_exception(failure);
 }
