@@ -11,8 +11,8 @@ struct FtpBounds
 {
     // Connecting and logging in, greeting included (GetFtpConnection). A
     // unit answers a wrong password only after about 3 s, so the bound stays
-    // well above that; the operator waits for it with the dialog frozen, so
-    // it stays short.
+    // well above that; the operator can do nothing but wait for it, so it
+    // stays short.
     std::chrono::milliseconds connectAndLogin;
     // Any one reply during an operation. The longest is the final reply after
     // the last byte of an upload: a unit writes the program to its flash

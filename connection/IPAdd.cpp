@@ -2,6 +2,7 @@
 
 #include "connection/Ftp.h"
 #include "connection/Settings.h"
+#include "platform/RunWhileWaiting.h"
 #include "platform/Shell.h"
 #include "platform/Trace.h"
 #include "res/resource.h"
@@ -9,6 +10,7 @@
 #include "transfer/SubMenu.h"
 
 #include <cstdio>
+#include <string>
 
 CSubMenu g_dlgSubMenu;
 
@@ -75,8 +77,15 @@ void CIPAdd::OnOK()
     g_bPassive = 1;
 
     try {
+        // A unit that is still starting (it is switched off and on between
+        // the two uploads) lets the connect wait for its whole bound; the
+        // windows go on painting meanwhile, and nothing the operator does in
+        // that time is taken as an answer to what follows.
         g_pFtpConnection =
-            session.GetFtpConnection(szAddress, m_strLogin, m_strPassword, kFtpPort, g_bPassive);
+            RunWhileWaiting([&session, server = std::string(szAddress), login = m_strLogin,
+                             password = m_strPassword, passive = g_bPassive] {
+                return session.GetFtpConnection(server, login, password, kFtpPort, passive);
+            });
     } catch (...) {
         MessageBox("ＫＥＬＶＯＲとの接続に失敗しました。", "ｴﾗｰﾒｯｾｰｼﾞ", MB_OK | MB_ICONSTOP);
         return;

@@ -10,7 +10,7 @@ packages=(
     qt6-base-dev libcurl4-openssl-dev libgtest-dev libssl-dev
     fonts-ipafont-gothic xdg-utils qt6-wayland
     python3 python3-pyftpdlib vsftpd curl
-    xvfb xauth iproute2 util-linux
+    xvfb xauth libxcb1-dev iproute2 util-linux
     desktop-file-utils appstream shared-mime-info libglib2.0-bin
 )
 

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace kelvor::test {
 
@@ -42,6 +43,31 @@ public:
 
 private:
     int m_fd = -1;
+    std::string m_address;
+};
+
+// Port 21 of a loopback address where a unit that is still starting would
+// be: a connection attempt gets no answer at all, not even a refusal, and
+// waits in SYN-sent until the caller gives up. It is a listener with a
+// backlog of 0 whose accept queue is held full by connections it never
+// accepts, so the kernel drops the SYNs of any further one.
+class UnansweringPort
+{
+public:
+    UnansweringPort();
+    ~UnansweringPort();
+    UnansweringPort(const UnansweringPort&) = delete;
+    UnansweringPort& operator=(const UnansweringPort&) = delete;
+    const std::string& address() const { return m_address; }
+
+    // How many connection attempts, other than its own, wait in SYN-sent
+    // for an answer from it now.
+    int attemptsWaiting() const;
+
+private:
+    int m_listener = -1;
+    std::vector<int> m_fillers; // the connections that fill the queue
+    std::vector<std::uint16_t> m_fillerPorts;
     std::string m_address;
 };
 

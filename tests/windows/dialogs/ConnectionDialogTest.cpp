@@ -17,7 +17,13 @@
 #include "transfer/SubMenu.h"
 
 #include <QApplication>
+#include <QCloseEvent>
+#include <QCursor>
 #include <QLineEdit>
+#include <QTest>
+#include <QTimer>
+#include <QWindow>
+#include <QtTest/qtestspontaneevent.h>
 #include <gtest/gtest.h>
 
 using namespace kelvor::test;
@@ -51,6 +57,58 @@ void setAddressFields(const QStringList& fields)
         addressField(addressControl(), i)->setText(fields[i]);
 }
 
+bool busyCursorShown()
+{
+    const QCursor* cursor = QGuiApplication::overrideCursor();
+    return cursor != nullptr && cursor->shape() == Qt::WaitCursor;
+}
+
+// Counts what reaches the program: key presses and mouse presses anywhere
+// and the connection dialog's close box once armed, and paints of the connection dialog while
+// the busy cursor shows. Installed before the program's own wait begins, it
+// sees only what the wait lets through.
+class WhatArrives : public QObject
+{
+public:
+    WhatArrives() { qApp->installEventFilter(this); }
+    ~WhatArrives() override { qApp->removeEventFilter(this); }
+    bool armed = false;
+    int input = 0;
+    int paintsWhileBusy = 0;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        const QEvent::Type type = event->type();
+        QWidget* dialog = g_dlgIPAdd.widget();
+        const bool closeBox = type == QEvent::Close && event->spontaneous() && dialog != nullptr &&
+                              watched == dialog->windowHandle();
+        if (armed && (type == QEvent::KeyPress || type == QEvent::MouseButtonPress || closeBox))
+            ++input;
+        if (type == QEvent::Paint && dialog != nullptr && watched == dialog && busyCursorShown())
+            ++paintsWhileBusy;
+        return false;
+    }
+};
+
+// What an impatient operator does while the connect waits: Enter, Escape,
+// another click on 接続, a click on ｷｬﾝｾﾙ and the close box, each as the
+// window system delivers it.
+void pressEverythingDuringTheWait()
+{
+    QWindow* window = g_dlgIPAdd.widget()->windowHandle();
+    QTest::keyClick(window, Qt::Key_Return);
+    QTest::keyClick(window, Qt::Key_Escape);
+    for (const int id : {IDOK, IDCANCEL}) {
+        QWidget* button = controlOf(g_dlgIPAdd, id);
+        const QPoint centre = button->mapTo(g_dlgIPAdd.widget(), button->rect().center());
+        QTest::mouseClick(window, Qt::LeftButton, Qt::NoModifier, centre);
+    }
+    QCloseEvent close;
+    QSpontaneKeyEvent::setSpontaneous(&close);
+    qApp->notify(window, &close);
+}
+
 class ConnectionDialog : public ::testing::Test
 {
 protected:
@@ -64,6 +122,7 @@ protected:
     void TearDown() override
     {
         ftp_fault_injection::failSessionOpens(false);
+        ftp_fault_injection::restoreBounds();
         delete g_pFtpConnection;
         g_pFtpConnection = nullptr;
     }
@@ -223,6 +282,54 @@ TEST_F(ConnectionDialog, RefusedLoginThenGoodOneRunsTheMenuAndThenCloses)
     ASSERT_EQ(passwords.size(), 2u);
     EXPECT_EQ(passwords[0].argument, "wrong");
     EXPECT_EQ(passwords[1].argument, unit.password());
+}
+
+TEST_F(ConnectionDialog, WaitForAUnitThatNeverAnswersKeepsTheDialogAliveAndDropsInput)
+{
+    // A unit still starting answers nothing; the connect waits for its whole
+    // bound, shortened here.
+    ftp_fault_injection::setBounds(
+        {std::chrono::milliseconds(1500), kFtpBounds.serverResponse, kFtpBounds.stalledTransfer});
+    UnansweringPort unit;
+    folder.write("KELVOR.INI", "[KELVOR]\nDEFAULTIP=" + unit.address() + "\n");
+
+    WhatArrives arrived;
+    int ticksWhileWaiting = 0;
+    bool attemptSeenWaiting = false;
+    bool inputGiven = false;
+    QTimer meanwhile;
+    meanwhile.setInterval(50);
+    QObject::connect(&meanwhile, &QTimer::timeout, [&] {
+        if (!busyCursorShown())
+            return;
+        arrived.armed = true;
+        ++ticksWhileWaiting;
+        attemptSeenWaiting = attemptSeenWaiting || unit.attemptsWaiting() > 0;
+        g_dlgIPAdd.widget()->update();
+        if (ticksWhileWaiting == 3) {
+            pressEverythingDuringTheWait();
+            inputGiven = true;
+        }
+    });
+    const int result = runDialog([&] {
+        setText(IDC_LOGIN, QStringLiteral("kelvor"));
+        meanwhile.start();
+        clickButton(g_dlgIPAdd, IDOK);
+        meanwhile.stop();
+        EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+        QCoreApplication::processEvents();
+        EXPECT_TRUE(g_dlgIPAdd.IsWindowVisible());
+    });
+
+    EXPECT_TRUE(attemptSeenWaiting) << "the connect never waited for an answer";
+    EXPECT_TRUE(inputGiven);
+    EXPECT_GE(ticksWhileWaiting, 3);
+    EXPECT_GE(arrived.paintsWhileBusy, 1);
+    EXPECT_EQ(arrived.input, 0);
+    // One press of 接続, one report; the dialog stayed open.
+    EXPECT_EQ(boxes.texts(), std::vector<std::string>{kConnectFailed});
+    EXPECT_EQ(result, -2);
+    EXPECT_EQ(g_pFtpConnection, nullptr);
 }
 
 TEST_F(ConnectionDialog, LineBreaksInTheLoginAreNeverSent)
