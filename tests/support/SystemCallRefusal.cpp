@@ -76,11 +76,7 @@ std::vector<unsigned> callsOf(RefusedCall call)
     case RefusedCall::WakeUpChannel:
         return {
             __NR_socketpair,
-            __NR_pipe2,
             __NR_eventfd2,
-#ifdef __NR_pipe
-            __NR_pipe,
-#endif
 #ifdef __NR_eventfd
             __NR_eventfd,
 #endif

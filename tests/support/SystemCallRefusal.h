@@ -17,8 +17,9 @@ namespace kelvor::test {
 enum class RefusedCall
 {
     Socket, // socket(): no socket of any family
-    // socketpair(), pipe(), pipe2(), eventfd(), eventfd2(): nothing that a
-    // poll can be woken through, whichever a library asks for.
+    // socketpair(), eventfd(), eventfd2(): what libcurl makes a multi
+    // handle's wake-up of (a socket pair up to 7.x, an event descriptor
+    // since). Pipes stay allowed: the sanitizers test memory through one.
     WakeUpChannel,
 };
 
