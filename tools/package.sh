@@ -95,5 +95,16 @@ else
 fi
 
 echo "lintian:"
-lintian --fail-on error,warning --display-info "$deb"
+# AppStream 1.0 (Debian 13) asks for a homepage, which this program does not
+# have to name, and lintian there reports that as a failed validation. The
+# tag is left out here rather than overridden in the package: lintian on
+# Debian 12 knows no such tag, and refuses an override of it. The
+# metainfo's own test (Metainfo.Validates) lets that one finding through and
+# no other.
+suppress=()
+homepage_tag=appstream-metadata-validation-failed
+if lintian-explain-tags "$homepage_tag" > /dev/null 2>&1; then
+    suppress=(--suppress-tags "$homepage_tag")
+fi
+lintian --fail-on error,warning --display-info "${suppress[@]}" "$deb"
 echo "$deb"
