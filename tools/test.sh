@@ -18,7 +18,7 @@
 #   KELVOR_PRESETS=debug tools/test.sh     only the presets named
 #   KELVOR_PACKAGE=no tools/test.sh        without the package, when iterating
 #   KELVOR_FUZZ_SECONDS=60 tools/test.sh   fuzz each target longer (default
-#                                          20 s; 0 leaves fuzzing out)
+#                                          10 s; 0 leaves fuzzing out)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -48,7 +48,7 @@ for preset in $presets; do
     timed "$preset tests" tools/isolated.sh ctest --preset "$preset" --output-on-failure
 done
 
-fuzz_seconds=${KELVOR_FUZZ_SECONDS:-20}
+fuzz_seconds=${KELVOR_FUZZ_SECONDS:-10}
 if [ "$fuzz_seconds" != 0 ]; then
     echo "=== fuzz"
     timed fuzz tools/fuzz.sh "$fuzz_seconds"
