@@ -116,6 +116,9 @@ echo "=== Debian 13: $* (in $root)"
 exec unshare --mount --propagation private -- bash -euo pipefail -c '
     root=$1
     shift
+    # The root of the system must be a mount point of its own: the tests
+    # make mount namespaces of their own inside it, which needs one.
+    mount --bind "$root" "$root"
     mount -t proc proc "$root/proc"
     mount -t sysfs sysfs "$root/sys"
     mount --rbind /dev "$root/dev"
