@@ -200,13 +200,15 @@ mkdir -p "$HOME/KELVOR"
 kelvor=$!
 pids+=("$kelvor")
 for _ in $(seq 200); do
-    grep -q 'xdg_toplevel@[0-9]*\.configure' "$out/wayland-protocol.log" && break
+    # libwayland writes an object as xdg_toplevel@16 up to 1.21 (Debian 12)
+    # and as xdg_toplevel#16 since (Debian 13).
+    grep -q 'xdg_toplevel[@#][0-9]*\.configure' "$out/wayland-protocol.log" && break
     sleep 0.1
 done
 check "the main window is a Wayland toplevel with the desktop id as app id" \
     grep -q 'set_app_id("jp.kelvor.ProgramUpload")' "$out/wayland-protocol.log"
 check "... and the caption as its title" grep -qF "set_title(\"$caption\")" "$out/wayland-protocol.log"
-check "the compositor configured it" grep -q 'xdg_toplevel@[0-9]*\.configure' "$out/wayland-protocol.log"
+check "the compositor configured it" grep -q 'xdg_toplevel[@#][0-9]*\.configure' "$out/wayland-protocol.log"
 sleep 1
 (cd "$out" && WAYLAND_DISPLAY=kelvor-try timeout 20 weston-screenshooter > /dev/null 2>&1 &&
     mv wayland-screenshot-*.png wayland.png) || echo "no Wayland screenshot" >&2
