@@ -8,7 +8,7 @@
 
 namespace {
 
-bool isSeparator(char c)
+bool isAddressSeparator(char c)
 {
     return c == ' ' || c == '.';
 }
@@ -82,10 +82,10 @@ std::optional<IPv4Address> ParseDefaultIp(std::string_view text)
     std::vector<std::string_view> tokens;
     std::size_t i = 0;
     while (i < text.size()) {
-        while (i < text.size() && isSeparator(text[i]))
+        while (i < text.size() && isAddressSeparator(text[i]))
             ++i;
         const std::size_t start = i;
-        while (i < text.size() && !isSeparator(text[i]))
+        while (i < text.size() && !isAddressSeparator(text[i]))
             ++i;
         if (i > start)
             tokens.push_back(text.substr(start, i - start));

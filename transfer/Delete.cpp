@@ -7,15 +7,15 @@
 
 namespace {
 
-constexpr UINT_PTR kTimerId = 1;
-constexpr UINT kTimerPeriodMs = 500;
+constexpr UINT_PTR kDeleteTimerId = 1;
+constexpr UINT kDeleteTimerPeriodMs = 500;
 
 // The program directory holds the program file alone, with "." and "..".
 constexpr int kEntriesExamined = 3;
 
 // Either way the menu comes back: the delete never ends it.
 // clang-format off
-constexpr OutcomeRow kOutcomes[] = {
+constexpr OutcomeRow kDeleteOutcomes[] = {
     {STATUS_FAILED,
      "プログラムの削除に失敗しました。\n電源を切る前に、もう一度プログラム\nアップロードをしてください。",
      "ｴﾗｰﾒｯｾｰｼﾞ", MB_OK | MB_ICONSTOP, kDestroyWindow | kGiveBackMenu},
@@ -55,7 +55,7 @@ void CDelete::OnShowWindow(BOOL bShow, UINT nStatus)
 {
     CDialog::OnShowWindow(bShow, nStatus);
     SetWindowPos(HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
-    SetTimer(kTimerId, kTimerPeriodMs);
+    SetTimer(kDeleteTimerId, kDeleteTimerPeriodMs);
 }
 
 void CDelete::OnTimer(UINT_PTR nIDEvent)
@@ -67,7 +67,7 @@ void CDelete::OnTimer(UINT_PTR nIDEvent)
     UpdateData(FALSE);
 
     // Any other value, a cancelled status included, is still running.
-    ReportOutcome(*this, kTimerId, kOutcomes, g_nStatus.load());
+    ReportOutcome(*this, kDeleteTimerId, kDeleteOutcomes, g_nStatus.load());
 
     CDialog::OnTimer(nIDEvent);
 }

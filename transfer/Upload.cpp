@@ -9,15 +9,15 @@
 
 namespace {
 
-constexpr UINT_PTR kTimerId = 1;
-constexpr UINT kTimerPeriodMs = 500;
+constexpr UINT_PTR kUploadTimerId = 1;
+constexpr UINT kUploadTimerPeriodMs = 500;
 constexpr int kStatusMaxChars = 255;
 constexpr int kElapsedMaxChars = 50;
 
 // What each final status shows, and what follows: a failure gives the menu
 // back for another try; a success or a cancel ends the menu and the program.
 // clang-format off
-constexpr OutcomeRow kOutcomes[] = {
+constexpr OutcomeRow kUploadOutcomes[] = {
     {STATUS_FAILED,
      "アップロードに失敗しました。",
      "ｴﾗｰﾒｯｾｰｼﾞ", MB_OK | MB_ICONSTOP, kDestroyWindow | kGiveBackMenu},
@@ -60,7 +60,7 @@ void CUpload::OnShowWindow(BOOL bShow, UINT nStatus)
 {
     CDialog::OnShowWindow(bShow, nStatus);
     SetWindowPos(HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
-    SetTimer(kTimerId, kTimerPeriodMs);
+    SetTimer(kUploadTimerId, kUploadTimerPeriodMs);
     g_nElapsed = 0;
     m_strElapsed.clear();
     UpdateData(FALSE);
@@ -83,7 +83,7 @@ void CUpload::OnTimer(UINT_PTR nIDEvent)
     UpdateData(FALSE);
 
     // Any other value is still running.
-    ReportOutcome(*this, kTimerId, kOutcomes, g_nStatus.load());
+    ReportOutcome(*this, kUploadTimerId, kUploadOutcomes, g_nStatus.load());
 
     CDialog::OnTimer(nIDEvent);
 }

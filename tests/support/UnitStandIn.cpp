@@ -21,7 +21,7 @@ namespace {
 
 // Python and pyftpdlib start within a second here; a loaded machine running
 // tests in parallel may take longer.
-constexpr auto kStartBound = std::chrono::seconds(20);
+constexpr auto kStandInStartBound = std::chrono::seconds(20);
 
 std::string number(double value)
 {
@@ -112,7 +112,7 @@ bool UnitStandIn::start(const std::string& address, std::string& failure)
 
     m_process = std::make_unique<ChildProcess>(
         ChildProcess::Setup{KELVOR_TEST_PYTHON, args, m_output.string(), true});
-    const std::optional<std::string> line = m_process->readLine(kStartBound);
+    const std::optional<std::string> line = m_process->readLine(kStandInStartBound);
     if (!line || line->rfind("PORT ", 0) != 0) {
         // Most likely another server took the address in the meantime.
         m_process->terminate();

@@ -21,7 +21,7 @@ namespace kelvor::test {
 
 namespace {
 
-constexpr auto kStartBound = std::chrono::seconds(10);
+constexpr auto kVsftpdStartBound = std::chrono::seconds(10);
 
 std::vector<std::string> logLines(const std::filesystem::path& log)
 {
@@ -123,8 +123,9 @@ bool Vsftpd::start(const std::string& address, std::string& failure)
 
     m_process = std::make_unique<ChildProcess>(
         ChildProcess::Setup{KELVOR_VSFTPD, {config.string()}, m_output.string(), false});
-    const bool ended = pollUntil(
-        [&] { return isListening(address, kFtpPort) || m_process->hasExited(); }, kStartBound);
+    const bool ended =
+        pollUntil([&] { return isListening(address, kFtpPort) || m_process->hasExited(); },
+                  kVsftpdStartBound);
     if (ended && isListening(address, kFtpPort))
         return true;
     // Most likely another server took the address in the meantime.

@@ -10,7 +10,7 @@ using namespace kelvor::test;
 
 namespace {
 
-const std::string kWait = "　　　　　　　　お待ちください。";
+const std::string kDeleteWait = "　　　　　　　　お待ちください。";
 const std::string kPowerNote = "\n電源を切る前に、もう一度プログラム\nアップロードをしてください。";
 
 class DeleteWindow : public ProgressWindowTest
@@ -32,11 +32,11 @@ TEST_F(DeleteWindow, BlinksInThePhaseTheLastOperationLeft)
         EXPECT_EQ(text(*window, IDC_STATUS_TEXT), "");
 
         tick(*window);
-        EXPECT_EQ(text(*window, IDC_STATUS_TEXT), kWait);
+        EXPECT_EQ(text(*window, IDC_STATUS_TEXT), kDeleteWait);
         tick(*window);
         EXPECT_EQ(text(*window, IDC_STATUS_TEXT), "");
         tick(*window);
-        EXPECT_EQ(text(*window, IDC_STATUS_TEXT), kWait);
+        EXPECT_EQ(text(*window, IDC_STATUS_TEXT), kDeleteWait);
         EXPECT_EQ(g_nBlink, 0);
     });
 }

@@ -13,7 +13,7 @@ using namespace kelvor::test;
 
 namespace {
 
-const std::string kWait = "　　　　　　しばらくお待ちください。";
+const std::string kUploadWait = "　　　　　　しばらくお待ちください。";
 const std::string kElapsedPrefix = "　　　　　　　経過時間　";
 
 class UploadWindow : public ProgressWindowTest
@@ -40,7 +40,7 @@ TEST_F(UploadWindow, FirstUploadBlinksFromBlankAndCountsOnTheWaitText)
         EXPECT_EQ(text(*window, IDC_ELAPSED_TEXT), kElapsedPrefix + "0分00秒");
 
         tick(*window);
-        EXPECT_EQ(text(*window, IDC_STATUS_TEXT), kWait);
+        EXPECT_EQ(text(*window, IDC_STATUS_TEXT), kUploadWait);
         EXPECT_EQ(text(*window, IDC_ELAPSED_TEXT), kElapsedPrefix + "0分01秒");
         EXPECT_EQ(g_szElapsedText, kElapsedPrefix + "0分01秒");
         EXPECT_TRUE(boxes.shown().empty());
@@ -54,7 +54,7 @@ TEST_F(UploadWindow, PhaseLeftByAnEarlierOperationIsKeptButTheCountRestarts)
     runWithWindow(window, [&] {
         EXPECT_EQ(g_nElapsed, 0); // showing the window restarts the count
         tick(*window);
-        EXPECT_EQ(text(*window, IDC_STATUS_TEXT), kWait);
+        EXPECT_EQ(text(*window, IDC_STATUS_TEXT), kUploadWait);
         EXPECT_EQ(text(*window, IDC_ELAPSED_TEXT), kElapsedPrefix + "0分01秒");
     });
 }
