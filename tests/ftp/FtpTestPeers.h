@@ -10,12 +10,17 @@
 #include "tests/support/Vsftpd.h"
 
 #include <atomic>
+#include <chrono>
 #include <functional>
 #include <gtest/gtest.h>
 #include <memory>
 #include <string>
 
 namespace kelvor::test {
+
+// How long a test waits for the server or a worker to get where it should:
+// far more than it takes, so that only a fault runs into it.
+inline constexpr auto kServerBound = std::chrono::seconds(30);
 
 // The FTP layer waits these bounds instead of the program's while the object
 // lives, so that a test of a server that never answers takes seconds.

@@ -17,8 +17,6 @@ namespace {
 
 using namespace std::chrono_literals;
 
-constexpr auto kServerBound = 30s;
-
 enum class First
 {
     OversizedListing, // more than the listing bound, ended by the layer

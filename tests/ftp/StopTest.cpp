@@ -16,7 +16,6 @@ using namespace std::chrono_literals;
 // Far below the server's own fault (which lasts minutes), so a stop that
 // did not work fails the wait instead of passing slowly.
 constexpr auto kEndBound = 10s;
-constexpr auto kServerBound = 30s;
 
 class StopFixture : public ::testing::Test
 {
