@@ -138,8 +138,13 @@ TEST_F(MainWindow, StartThenCancelEndsTheWholeProgram)
         cancelled = true;
         clickButton(g_dlgIPAdd, IDCANCEL);
     });
+    // Back means running as the innermost modal window again, and shown.
+    // Between the click and the main window's end, the main window is
+    // briefly enabled and shown under the closing connection dialog (the
+    // owner comes back before the dialog goes); that is not coming back.
     script.never("the main window came back", [&] {
-        return cancelled && mainWindow() != nullptr && mainWindow()->IsWindowVisible();
+        return cancelled && activeModalTemplate() == IDD_RT_UT_DIALOG &&
+               mainWindow()->IsWindowVisible();
     });
     EXPECT_EQ(theApp.InitInstance(), FALSE);
     EXPECT_EQ(g_dlgIPAdd.widget(), nullptr);

@@ -373,6 +373,7 @@ void Script::tick()
         if (condition && condition()) {
             ADD_FAILURE() << "happened: " << description;
             condition = nullptr;
+            m_failed = true;
         }
     }
     if (m_failed) {

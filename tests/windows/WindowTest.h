@@ -167,7 +167,8 @@ public:
     Script& whenActive(std::string description, UINT templateId, std::function<void()> action,
                        std::chrono::milliseconds timeout = 20s);
 
-    // Fails the test if condition ever holds while the script runs.
+    // Fails the test if condition ever holds while the script runs, and ends
+    // the windows as a step that is not ready in time does.
     Script& never(std::string description, std::function<bool()> condition);
 
     bool finished() const { return m_steps.empty(); }
