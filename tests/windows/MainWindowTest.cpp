@@ -30,8 +30,6 @@ protected:
     ShellRecorder shell;
 };
 
-} // namespace
-
 TEST_F(MainWindow, ShowsItsTemplateWithStartAsDefaultAndFocused)
 {
     Script script;
@@ -150,3 +148,5 @@ TEST_F(MainWindow, StartThenCancelEndsTheWholeProgram)
     EXPECT_EQ(g_dlgIPAdd.widget(), nullptr);
     EXPECT_TRUE(boxes.shown().empty());
 }
+
+} // namespace

@@ -104,8 +104,6 @@ protected:
     CDialog* released = nullptr;
 };
 
-} // namespace
-
 TEST_P(WindowsForScreenReaders, NameTheWindowAndEveryControl)
 {
     const WindowCase& window = GetParam();
@@ -185,3 +183,5 @@ TEST(MessageBoxesForScreenReaders, ReadTheCaptionAndTheText)
     EXPECT_NE(tree.find("Graphic 'エラー'"), std::string::npos) << tree;
     EXPECT_NE(tree.find("Button 'OK'"), std::string::npos) << tree;
 }
+
+} // namespace

@@ -161,8 +161,6 @@ void PrintTo(const ProposalCase& value, std::ostream* out)
 class AddressProposal : public ConnectionDialog, public ::testing::WithParamInterface<ProposalCase>
 {};
 
-} // namespace
-
 TEST_P(AddressProposal, ComesFromTheSettingsFile)
 {
     if (GetParam().ini != nullptr)
@@ -416,3 +414,5 @@ TEST_P(ConnectionDialogEnds, WithoutAnyConnection)
 }
 
 INSTANTIATE_TEST_SUITE_P(CancelEscapeCloseBox, ConnectionDialogEnds, ::testing::Values(0, 1, 2));
+
+} // namespace

@@ -19,8 +19,6 @@ protected:
     CDelete* window = nullptr;
 };
 
-} // namespace
-
 TEST_F(DeleteWindow, BlinksInThePhaseTheLastOperationLeft)
 {
     g_nBlink = 1;
@@ -135,3 +133,5 @@ TEST_F(DeleteWindow, StatusLineNeverKeepsTheFocus)
         EXPECT_EQ(QApplication::focusWidget(), window->widget());
     });
 }
+
+} // namespace

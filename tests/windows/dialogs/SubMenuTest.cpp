@@ -59,8 +59,6 @@ protected:
     ShellRecorder shell;
 };
 
-} // namespace
-
 TEST_F(SubMenu, LooksLikeItsTemplateAndStartsOnTheUploadButton)
 {
     runMenu([] {
@@ -253,3 +251,5 @@ TEST_F(SubMenu, CancelEscapeAndCloseBoxEndTheMenu)
     EXPECT_EQ(g_dlgSubMenu.DoModal(), IDCANCEL);
     EXPECT_TRUE(boxes.shown().empty());
 }
+
+} // namespace

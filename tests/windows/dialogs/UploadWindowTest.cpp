@@ -22,8 +22,6 @@ protected:
     CUpload* window = nullptr;
 };
 
-} // namespace
-
 TEST_F(UploadWindow, FirstUploadBlinksFromBlankAndCountsOnTheWaitText)
 {
     runWithWindow(window, [&] {
@@ -287,3 +285,5 @@ TEST_F(UploadWindow, TextLinesNeverKeepTheFocus)
         }
     });
 }
+
+} // namespace

@@ -38,8 +38,6 @@ QString textOf(QWidget* widget)
     return {};
 }
 
-} // namespace
-
 TEST_P(RealTemplate, BuildsEveryControlInTemplateOrderAndPlace)
 {
     const DialogTemplate& dialogTemplate = DialogResource(GetParam().id);
@@ -138,3 +136,5 @@ TEST(Builder, HiddenDefaultButtonStaysHiddenWhenTheWindowShows)
     EXPECT_TRUE(cancel->isEnabled());
     EXPECT_EQ(dialog.widget()->windowHandle()->title(), QStringLiteral("削除中"));
 }
+
+} // namespace

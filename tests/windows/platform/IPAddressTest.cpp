@@ -61,8 +61,6 @@ struct Typing
 class AddressTyping : public AddressControl, public ::testing::WithParamInterface<Typing>
 {};
 
-} // namespace
-
 TEST_P(AddressTyping, FillsTheFieldsKeyByKey)
 {
     typeText(QString::fromUtf8(GetParam().typed));
@@ -122,3 +120,5 @@ TEST_F(AddressControl, TypingOverAProposedAddressReplacesItFieldByField)
     typeText(QStringLiteral("127.1.1.10"));
     expectFields({"127", "1", "1", "10"});
 }
+
+} // namespace

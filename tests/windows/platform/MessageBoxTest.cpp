@@ -47,8 +47,6 @@ struct BoxCase
 class RealBox : public ::testing::TestWithParam<BoxCase>
 {};
 
-} // namespace
-
 TEST(WindowMessageBox, IsOwnedByTheWindowAndAnswersWithTheButtonPressed)
 {
     MessageBoxRecorder boxes;
@@ -154,3 +152,5 @@ TEST(RealBoxOwner, AlreadyDisabledStaysDisabled)
     EXPECT_EQ(owner.MessageBox("本文", "ﾒｯｾｰｼﾞ", 0x40), IDOK);
     EXPECT_FALSE(owner.IsWindowEnabled());
 }
+
+} // namespace

@@ -76,8 +76,6 @@ protected:
     Probe probe;
 };
 
-} // namespace
-
 TEST_F(RunWhileWaitingTest, TheResultOrTheThrowReachesTheCaller)
 {
     EXPECT_EQ(RunWhileWaiting([] { return 42; }), 42);
@@ -170,3 +168,5 @@ INSTANTIATE_TEST_SUITE_P(
                                                               Qt::NoModifier));
                                 }}),
     [](const auto& info) { return std::string(info.param.name); });
+
+} // namespace

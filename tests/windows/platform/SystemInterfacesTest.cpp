@@ -67,8 +67,6 @@ protected:
     std::string installedPage;
 };
 
-} // namespace
-
 TEST(SocketInit, SucceedsAndFailsWhenNoSocketCanBeMade)
 {
     EXPECT_EQ(AfxSocketInit(), TRUE);
@@ -119,3 +117,5 @@ TEST_P(TopMost, HintIsSetWhetherOrNotTheWindowIsShownAndItStaysShown)
 }
 
 INSTANTIATE_TEST_SUITE_P(ShownOrNot, TopMost, ::testing::Bool());
+
+} // namespace
