@@ -14,7 +14,9 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 repo=$(pwd)
 
-deb=${1:-$(find "$repo/build/deb" -maxdepth 1 -name 'kelvor_*.deb' 2>/dev/null | sort | tail -n 1)}
+# Without a build/deb folder yet, find fails; the message below says why.
+deb=${1:-$({ find "$repo/build/deb" -maxdepth 1 -name 'kelvor_*.deb' 2>/dev/null || true; } |
+    sort | tail -n 1)}
 if [ -z "$deb" ] || [ ! -f "$deb" ]; then
     echo "No package: run tools/package.sh first." >&2
     exit 1
