@@ -141,7 +141,7 @@ TEST_F(MainWindow, StartThenCancelEndsTheWholeProgram)
     // briefly enabled and shown under the closing connection dialog (the
     // owner comes back before the dialog goes); that is not coming back.
     script.never("the main window came back", [&] {
-        return cancelled && activeModalTemplate() == IDD_RT_UT_DIALOG &&
+        return cancelled && activeModalTemplate() == IDD_RT_UT_DIALOG && mainWindow() != nullptr &&
                mainWindow()->IsWindowVisible();
     });
     EXPECT_EQ(theApp.InitInstance(), FALSE);
