@@ -1,7 +1,9 @@
 #include "platform/FileFind.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
+#include <dirent.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -64,4 +66,35 @@ std::string JoinPath(const std::string& directory, const std::string& name)
     if (directory.empty() || directory.back() == '/')
         return directory + name;
     return directory + '/' + name;
+}
+
+bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b)
+{
+    auto lower = [](char c) {
+        return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + ('a' - 'A')) : c;
+    };
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
+                                              [&](char x, char y) { return lower(x) == lower(y); });
+}
+
+std::optional<std::string> FindSingleEntry(const std::string& directory,
+                                           const std::function<bool(std::string_view)>& matches)
+{
+    DIR* dir = ::opendir(directory.empty() ? "." : directory.c_str());
+    if (dir == nullptr)
+        return std::nullopt;
+    std::optional<std::string> found;
+    bool several = false;
+    while (const dirent* entry = ::readdir(dir)) {
+        const std::string_view name(entry->d_name);
+        if (name == "." || name == ".." || !matches(name))
+            continue;
+        if (found) {
+            several = true;
+            break;
+        }
+        found.emplace(name);
+    }
+    ::closedir(dir);
+    return several ? std::nullopt : found;
 }

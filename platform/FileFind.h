@@ -2,7 +2,10 @@
 
 #include "platform/Types.h"
 
+#include <functional>
+#include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 // Finds directory entries by name, like the framework's file finder. Only
@@ -40,3 +43,12 @@ bool FileExists(const std::string& path);
 // The process's working directory, without a trailing '/' except for "/".
 // Empty when it cannot be determined (it was removed, say).
 std::string GetCurrentDirectory();
+
+// Whether a and b are the same bytes but for the case of ASCII letters.
+bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b);
+
+// The name of the one entry of directory for which matches holds (".." and
+// "." are never offered). Nothing when no entry or more than one matches, or
+// the directory cannot be read: a guess between two files is no answer.
+std::optional<std::string> FindSingleEntry(const std::string& directory,
+                                           const std::function<bool(std::string_view)>& matches);

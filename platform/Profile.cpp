@@ -1,5 +1,6 @@
 #include "platform/Profile.h"
 
+#include "platform/FileFind.h"
 #include "platform/RegularFile.h"
 
 #include <algorithm>
@@ -22,16 +23,6 @@ std::string_view trimmed(std::string_view s)
     while (!s.empty() && isBlank(s.back()))
         s.remove_suffix(1);
     return s;
-}
-
-bool equalsIgnoringCase(std::string_view a, std::string_view b)
-{
-    auto lower = [](unsigned char c) {
-        return (c >= 'A' && c <= 'Z') ? c + ('a' - 'A') : c;
-    };
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [&](char x, char y) {
-               return lower(static_cast<unsigned char>(x)) == lower(static_cast<unsigned char>(y));
-           });
 }
 
 // The lines of the file at path, read one at a time; a file that is not
@@ -99,7 +90,7 @@ std::optional<std::string> findValue(const std::string& path, std::string_view s
         if (view.front() == '[') {
             const auto close = view.find(']');
             inSection = close != std::string_view::npos &&
-                        equalsIgnoringCase(trimmed(view.substr(1, close - 1)), section);
+                        EqualsIgnoringAsciiCase(trimmed(view.substr(1, close - 1)), section);
             continue;
         }
         if (!inSection)
@@ -107,7 +98,7 @@ std::optional<std::string> findValue(const std::string& path, std::string_view s
         const auto equals = view.find('=');
         if (equals == std::string_view::npos)
             continue;
-        if (!equalsIgnoringCase(trimmed(view.substr(0, equals)), key))
+        if (!EqualsIgnoringAsciiCase(trimmed(view.substr(0, equals)), key))
             continue;
         std::string_view value = trimmed(view.substr(equals + 1));
         // The value is handed on as a zero-terminated string.
