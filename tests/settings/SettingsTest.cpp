@@ -13,6 +13,7 @@
 #include <ostream>
 #include <string>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -129,6 +130,47 @@ TEST_F(SettingsFile, LocateFindsOnlyKelvorIniInTheWorkingDirectory)
     write("[KELVOR]\n");
     EXPECT_EQ(LocateSettingsFile(), here("KELVOR.INI"));
 }
+
+struct NameCase
+{
+    const char* name;
+    std::vector<const char*> entries; // each holds PATH=/<its name>/
+    const char* found;                // nullptr: no settings file
+};
+
+void PrintTo(const NameCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
+class SettingsFileName : public WorkDirTest, public ::testing::WithParamInterface<NameCase>
+{};
+
+// The connection dialog's file, the menu's check and the reads agree.
+TEST_P(SettingsFileName, IsFoundByTheDialogAndTheMenu)
+{
+    for (const char* entry : GetParam().entries)
+        write("[KELVOR]\nPATH=/" + std::string(entry) + "/\n", entry);
+    const char* found = GetParam().found;
+
+    EXPECT_EQ(LocateSettingsFile(), found ? here(found) : "");
+    const SettingsFileCheck check = CheckSettingsFile(GetCurrentDirectory());
+    EXPECT_EQ(check.path, here(found ? found : "KELVOR.INI"));
+    EXPECT_EQ(check.exists, found != nullptr);
+    std::string value;
+    ReadSettingValue(check.path, kKeyPath, value);
+    EXPECT_EQ(value, found ? "/" + std::string(found) + "/" : "ERROR");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Entries, SettingsFileName,
+    ::testing::Values(NameCase{"Exact", {"KELVOR.INI"}, "KELVOR.INI"},
+                      NameCase{"LowerCase", {"kelvor.ini"}, "kelvor.ini"},
+                      NameCase{"MixedCase", {"Kelvor.Ini"}, "Kelvor.Ini"},
+                      NameCase{"ExactBesideAVariant", {"kelvor.ini", "KELVOR.INI"}, "KELVOR.INI"},
+                      NameCase{"TwoVariants", {"kelvor.ini", "Kelvor.Ini"}, nullptr},
+                      NameCase{"OnlyAlike", {"kelvor.ini.bak", "kelvor.inf"}, nullptr}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(SettingsFile, DirectoryNamedKelvorIniIsFoundButReadsAsDefaults)
 {
