@@ -29,7 +29,8 @@ std::string_view trimmed(std::string_view s)
 // The lines of the file at path, read one at a time; a file that is not
 // regular (a FIFO or a device of that name) reads as no file at all and is
 // never waited on. A file that starts with a UTF-16 byte-order mark is
-// decoded, and its lines come as UTF-8; any other file's lines come as the
+// decoded, and its lines come as UTF-8 (a lone surrogate in the form UTF-8
+// would give it, which is no valid UTF-8); any other file's lines come as the
 // bytes they are. Only the line at hand is held, so a huge file costs no
 // more than its longest line.
 class LineReader
@@ -105,19 +106,18 @@ private:
                                                                     : (first << 8) | second);
     }
 
-    // The next character; a surrogate without its partner reads as U+FFFD,
-    // which no code page has, so a value holding one is never handed on.
+    // The next character. A surrogate without its partner comes as itself:
+    // its UTF-8 form is no valid UTF-8, so a value that holds one converts
+    // to no code page and is never handed on.
     std::optional<char32_t> nextCharacter()
     {
         const std::optional<char16_t> unit = nextUnit();
-        if (!unit || *unit < 0xD800 || *unit > 0xDFFF)
+        if (!unit || *unit < 0xD800 || *unit >= 0xDC00)
             return unit;
-        if (*unit >= 0xDC00)
-            return U'\uFFFD';
         const std::optional<char16_t> low = nextUnit();
         if (!low || *low < 0xDC00 || *low > 0xDFFF) {
             m_pending = low;
-            return U'\uFFFD';
+            return unit;
         }
         return 0x10000 + ((static_cast<char32_t>(*unit) - 0xD800) << 10) + (*low - 0xDC00);
     }
