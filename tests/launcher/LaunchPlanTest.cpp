@@ -120,15 +120,6 @@ INSTANTIATE_TEST_SUITE_P(
                     [](const fs::path& d) {
                         return q(d / "kelvor.ini");
                     }},
-        RefusedCase{"OneOfTwoCaseVariants",
-                    [](const fs::path& d) {
-                        touch(d / "Kelvor.Ini");
-                        return existing(d / "kelvor.ini");
-                    },
-                    "どれが設定ファイルか決められません",
-                    [](const fs::path& d) {
-                        return q(d / "kelvor.ini");
-                    }},
         RefusedCase{"NameWithSuffix",
                     [](const fs::path& d) { return existing(d / "KELVOR.INI.bak"); },
                     "は KELVOR.INI ではありません",
