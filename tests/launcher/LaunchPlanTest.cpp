@@ -56,8 +56,6 @@ TEST(LaunchPlan, AVendorsKelvorIniRunsInTheFolderItWasOpenedIn)
     EXPECT_EQ(plan.folder, q(dir.path() / "stick"));
 }
 
-// A folder from a Windows archive may hold kelvor.ini, which the program
-// reads where the folder has no KELVOR.INI.
 TEST(LaunchPlan, ALowerCaseKelvorIniRunsInItsFolder)
 {
     TempDir dir;
