@@ -43,13 +43,27 @@ std::optional<long long> toNumber(std::string_view token)
     return value;
 }
 
+// The code page of the Japanese Windows PCs that vendors write KELVOR.INI
+// on: a UTF-16 file's values are read in it, as the vendor's tool read them,
+// so that the unit gets the same bytes.
+constexpr const char* kVendorCodePage = "CP932";
+
+// The name under which directory holds the settings file: KELVOR.INI, else
+// the one entry that equals it but for ASCII case (an archive made on
+// Windows, whose file systems ignore case, may hold kelvor.ini). With no
+// such entry, or several, KELVOR.INI, which is then not there.
+std::string settingsFileName(const std::string& directory)
+{
+    return FindNameIgnoringAsciiCase(directory, kSettingsFileName).value_or(kSettingsFileName);
+}
+
 } // namespace
 
 std::string LocateSettingsFile()
 {
     CFileFind finder;
     std::string path;
-    if (finder.FindFile(kSettingsFileName)) {
+    if (finder.FindFile(settingsFileName(GetCurrentDirectory()))) {
         BOOL more = TRUE;
         while (more) {
             more = finder.FindNextFile();
@@ -64,7 +78,7 @@ SettingsFileCheck CheckSettingsFile(const std::string& directory)
     SettingsFileCheck check;
     if (directory.empty())
         return check;
-    check.path = JoinPath(directory, kSettingsFileName);
+    check.path = JoinPath(directory, settingsFileName(directory));
     check.exists = FileExists(check.path);
     return check;
 }
@@ -73,7 +87,7 @@ std::string ReadDefaultIpText(const std::string& path)
 {
     std::string text;
     GetPrivateProfileString(kSettingsSection, kKeyDefaultIp, kDefaultIpFallback, text,
-                            kDefaultIpCapacity, path);
+                            kDefaultIpCapacity, path, kVendorCodePage);
     return text;
 }
 
@@ -111,5 +125,5 @@ IPv4Address ProposedAddress()
 DWORD ReadSettingValue(const std::string& path, const char* key, std::string& value)
 {
     return GetPrivateProfileString(kSettingsSection, key, kValueFallback, value, kValueCapacity,
-                                   path);
+                                   path, kVendorCodePage);
 }

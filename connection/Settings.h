@@ -10,6 +10,10 @@
 // KELVOR.INI, the program's only configuration: section KELVOR with the keys
 // DEFAULTIP (address proposed by the connection dialog), PATH (directory on
 // the unit) and FILENAME (program file). Every use reads the file afresh.
+// Where the working directory has no KELVOR.INI, the one entry named so but
+// for ASCII case (kelvor.ini) is the file; several such entries are none. A
+// file saved as UTF-16 (with its byte-order mark) gives its values in CP932,
+// as a KELVOR.INI written on a Japanese Windows PC holds them.
 
 inline constexpr const char* kSettingsFileName = "KELVOR.INI";
 inline constexpr const char* kSettingsSection = "KELVOR";
@@ -28,12 +32,13 @@ using IPv4Address = std::array<BYTE, 4>;
 inline constexpr IPv4Address kFallbackAddress{192, 168, 1, 1};
 
 // The settings file as the connection dialog finds it: the absolute path of
-// KELVOR.INI in the working directory, or "" when there is none.
+// KELVOR.INI (or its one case variant) in the working directory, or "" when
+// there is none.
 std::string LocateSettingsFile();
 
 // The settings file as the operations menu finds it: directory (the working
-// directory, "" when it is unknown) joined with KELVOR.INI, and whether an
-// entry of that path exists.
+// directory, "" when it is unknown) joined with KELVOR.INI (or its one case
+// variant), and whether an entry of that path exists.
 struct SettingsFileCheck
 {
     std::string path;

@@ -1,5 +1,6 @@
 #include "platform/CodePage.h"
 
+#include <cerrno>
 #include <iconv.h>
 
 namespace {
@@ -7,6 +8,40 @@ namespace {
 bool isContinuation(unsigned char c)
 {
     return (c & 0xC0) == 0x80;
+}
+
+// bytes converted from one code page to another, or nothing when a character
+// does not convert or the C library cannot convert between the two. Code
+// pages without shift states only: nothing is flushed at the end.
+std::optional<std::string> convertAll(std::string_view bytes, const char* from, const char* to)
+{
+    const iconv_t converter = ::iconv_open(to, from);
+    if (converter == reinterpret_cast<iconv_t>(-1))
+        return std::nullopt;
+    std::string in(bytes);
+    char* inPtr = in.data();
+    std::size_t inLeft = in.size();
+    std::string out(bytes.size() * 2 + 16, '\0');
+    std::size_t used = 0;
+    bool converted = false;
+    for (;;) {
+        char* outPtr = out.data() + used;
+        std::size_t outLeft = out.size() - used;
+        const std::size_t result = ::iconv(converter, &inPtr, &inLeft, &outPtr, &outLeft);
+        used = out.size() - outLeft;
+        if (result != static_cast<std::size_t>(-1)) {
+            converted = inLeft == 0;
+            break;
+        }
+        if (errno != E2BIG)
+            break;
+        out.resize(out.size() * 2);
+    }
+    ::iconv_close(converter);
+    if (!converted)
+        return std::nullopt;
+    out.resize(used);
+    return out;
 }
 
 } // namespace
@@ -57,21 +92,12 @@ std::optional<std::string> Cp932ToUtf8(std::string_view bytes)
 {
     // glibc's CP932 is Microsoft's table: 0x5C stays a backslash and 0x7E a
     // tilde, as on the PCs that write these texts.
-    const iconv_t converter = ::iconv_open("UTF-8", "CP932");
-    if (converter == reinterpret_cast<iconv_t>(-1))
-        return std::nullopt;
+    return convertAll(bytes, "CP932", "UTF-8");
+}
 
-    // A CP932 character of one or two bytes needs at most three in UTF-8.
-    std::string in(bytes);
-    std::string out(bytes.size() * 3 + 1, '\0');
-    char* inPtr = in.data();
-    std::size_t inLeft = in.size();
-    char* outPtr = out.data();
-    std::size_t outLeft = out.size();
-    const std::size_t result = ::iconv(converter, &inPtr, &inLeft, &outPtr, &outLeft);
-    ::iconv_close(converter);
-    if (result == static_cast<std::size_t>(-1) || inLeft != 0)
+std::optional<std::string> Utf8ToCodePage(std::string_view utf8, const char* codePage)
+{
+    if (!IsValidUtf8(utf8))
         return std::nullopt;
-    out.resize(out.size() - outLeft);
-    return out;
+    return convertAll(utf8, "UTF-8", codePage);
 }

@@ -98,3 +98,12 @@ std::optional<std::string> FindSingleEntry(const std::string& directory,
     ::closedir(dir);
     return several ? std::nullopt : found;
 }
+
+std::optional<std::string> FindNameIgnoringAsciiCase(const std::string& directory,
+                                                     const std::string& name)
+{
+    if (FileExists(JoinPath(directory.empty() ? "." : directory, name)))
+        return name;
+    return FindSingleEntry(
+        directory, [&](std::string_view entry) { return EqualsIgnoringAsciiCase(entry, name); });
+}

@@ -52,3 +52,10 @@ bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b);
 // the directory cannot be read: a guess between two files is no answer.
 std::optional<std::string> FindSingleEntry(const std::string& directory,
                                            const std::function<bool(std::string_view)>& matches);
+
+// The name under which directory holds name: name itself when an entry of
+// exactly that name exists, else the one entry that equals it but for the
+// case of ASCII letters. Nothing when there is neither, or when several
+// entries equal it so and none exactly.
+std::optional<std::string> FindNameIgnoringAsciiCase(const std::string& directory,
+                                                     const std::string& name);

@@ -150,9 +150,9 @@ check "xdg-mime takes it for application/x-kelvor-ini" \
 check "gio takes it for application/x-kelvor-ini" \
     grep -q 'standard::content-type: application/x-kelvor-ini' \
     <<< "$(gio info -a standard::content-type "$stick/KELVOR.INI")"
-check "a kelvor.ini of another case is not taken for one" \
+check "a kelvor.ini of another case is taken for one" \
     test "$(cp "$stick/KELVOR.INI" "$scratch/kelvor.ini" &&
-        gio info -a standard::content-type "$scratch/kelvor.ini" | awk '/content-type/ {print $2}')" = text/plain
+        gio info -a standard::content-type "$scratch/kelvor.ini" | awk '/content-type/ {print $2}')" = application/x-kelvor-ini
 check "the entry is the type's default application" \
     test "$(xdg-mime query default application/x-kelvor-ini)" = jp.kelvor.ProgramUpload.desktop
 rm -rf "$HOME/KELVOR"

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The installed KELVOR.INI file type and menu entry, as the desktop sees them
-# (gio, which GNOME's file manager and xdg-mime use): a file named exactly
-# KELVOR.INI is of the type of its own, no other name is, the entry is that
+# (gio, which GNOME's file manager and xdg-mime use): a file named
+# KELVOR.INI, in any letter case, is of the type of its own, no other name
+# is, the entry is that
 # type's default application, and it is not offered for plain text. The
 # databases are built in a temporary data folder; the system's are only read.
 #
@@ -44,7 +45,7 @@ expect() {
 for name in KELVOR.INI kelvor.ini Kelvor.Ini KELVOR.INI.bak OLD-KELVOR.INI settings.ini; do
     printf '[KELVOR]\nPATH=/prog/\nFILENAME=KELVOR.BIN\n' > "$tmp/files/$name"
     got=$(xdg-mime query filetype "$tmp/files/$name")
-    if [ "$name" = KELVOR.INI ]; then
+    if [[ "$name" =~ ^[Kk][Ee][Ll][Vv][Oo][Rr]\.[Ii][Nn][Ii]$ ]]; then
         expect "type of $name" "$got" "$type"
     elif [ "$got" = "$type" ]; then
         echo "FAIL: $name is taken for a KELVOR.INI" >&2

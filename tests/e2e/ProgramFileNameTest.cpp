@@ -1,11 +1,13 @@
 // The program file as a vendor's settings file names it, end to end: a name
 // written on a Japanese Windows PC (CP932, '\' as separator), names that
 // lead out of the working folder, and names of things that are no regular
-// file.
+// file; and the settings file as Notepad saves "Unicode" and as an archive
+// made on Windows may name it (kelvor.ini).
 
 #include "tests/e2e/EndToEnd.h"
 #include "tests/support/Fifo.h"
 
+#include <QStringEncoder>
 #include <chrono>
 #include <optional>
 
@@ -26,6 +28,9 @@ struct UploadCase
     const char* what;
     std::string fileName; // FILENAME's bytes
     const char* onDisk;   // where the program file lies, as the folder shows it
+    const char* settingsName = "KELVOR.INI";
+    bool utf16 = false;      // the settings saved as Notepad's "Unicode"
+    std::string stored = {}; // what STOR names, if not PATH + FILENAME
 };
 
 void PrintTo(const UploadCase& value, std::ostream* out)
@@ -43,8 +48,11 @@ TEST_P(EndToEndProgramName, UploadsTheFileAndTheUnitGetsTheNameAsWritten)
     fs::create_directories((folder.path() / c.onDisk).parent_path());
     const fs::path program = writeProgramFile(c.onDisk, 256 * 1024);
     // As a Windows PC writes it: CRLF line ends, a CP932 comment.
-    writeSettings("[KELVOR]\r\n" + kCommentCp932 + "DEFAULTIP=" + unit->address() +
-                  "\r\nPATH=/prog/\r\nFILENAME=" + c.fileName + "\r\n");
+    const std::string ini = "[KELVOR]\r\n" + kCommentCp932 + "DEFAULTIP=" + unit->address() +
+                            "\r\nPATH=/prog/\r\nFILENAME=" + c.fileName + "\r\n";
+    QStringEncoder toUtf16(QStringEncoder::Utf16LE, QStringEncoder::Flag::WriteBom);
+    const QByteArray utf16 = toUtf16(QString::fromStdString(ini));
+    folder.write(c.settingsName, c.utf16 ? utf16.toStdString() : ini);
 
     Script script;
     startAndLogIn(script);
@@ -54,7 +62,7 @@ TEST_P(EndToEndProgramName, UploadsTheFileAndTheUnitGetsTheNameAsWritten)
     EXPECT_EQ(boxes.texts(), (std::vector<std::string>{kConfirmUpload, kUploadDone}));
     const auto stores = unit->commands("STOR");
     ASSERT_EQ(stores.size(), 1u) << describe(unit->commands());
-    EXPECT_EQ(stores[0].argument, "/prog/" + c.fileName);
+    EXPECT_EQ(stores[0].argument, c.stored.empty() ? "/prog/" + c.fileName : c.stored);
     const auto received = unit->receivedFiles();
     ASSERT_EQ(received.size(), 1u);
     EXPECT_TRUE(received[0].complete);
@@ -68,7 +76,11 @@ INSTANTIATE_TEST_SUITE_P(
                       UploadCase{"SubFolder", "sub/KELVOR.BIN", "sub/KELVOR.BIN"},
                       UploadCase{"SubFolderWindowsStyle", "sub\\KELVOR.BIN", "sub/KELVOR.BIN"},
                       UploadCase{"Cp932NameInASubFolderWindowsStyle", "sub\\" + kProgramCp932,
-                                 "sub/プログラム.bin"}),
+                                 "sub/プログラム.bin"},
+                      UploadCase{"Utf16SettingsGiveTheCp932Name", "プログラム.bin",
+                                 "プログラム.bin", "KELVOR.INI", true, "/prog/" + kProgramCp932},
+                      UploadCase{"LowerCaseSettingsName", "KELVOR.BIN", "KELVOR.BIN",
+                                 "kelvor.ini"}),
     [](const auto& info) { return std::string(info.param.what); });
 
 // The working folder is a folder inside the test's folder, and the file the

@@ -56,6 +56,15 @@ TEST(LaunchPlan, AVendorsKelvorIniRunsInTheFolderItWasOpenedIn)
     EXPECT_EQ(plan.folder, q(dir.path() / "stick"));
 }
 
+TEST(LaunchPlan, ALowerCaseKelvorIniRunsInItsFolder)
+{
+    TempDir dir;
+    touch(dir.path() / "kelvor.ini");
+    const LaunchPlan plan = launcher::planLaunch({q(dir.path() / "kelvor.ini")}, {});
+    EXPECT_EQ(plan.kind, LaunchPlan::Kind::VendorFolder);
+    EXPECT_EQ(plan.folder, q(dir.path()));
+}
+
 struct RefusedCase
 {
     const char* name;
@@ -100,8 +109,12 @@ INSTANTIATE_TEST_SUITE_P(
                     [](const fs::path& d) {
                         return q(d / "settings.ini");
                     }},
-        RefusedCase{"LowerCaseName", [](const fs::path& d) { return existing(d / "kelvor.ini"); },
-                    "は KELVOR.INI ではありません",
+        RefusedCase{"LowerCaseNameBesideKelvorIni",
+                    [](const fs::path& d) {
+                        touch(d / "KELVOR.INI");
+                        return existing(d / "kelvor.ini");
+                    },
+                    "同じフォルダの KELVOR.INI が設定ファイルとして読まれます",
                     [](const fs::path& d) {
                         return q(d / "kelvor.ini");
                     }},

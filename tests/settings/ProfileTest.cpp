@@ -24,7 +24,8 @@ Read readKey(const std::string& path, const char* key, DWORD capacity = 256,
              const char* fallback = "ERROR")
 {
     std::string value = "stale";
-    const DWORD count = GetPrivateProfileString("KELVOR", key, fallback, value, capacity, path);
+    const DWORD count =
+        GetPrivateProfileString("KELVOR", key, fallback, value, capacity, path, "CP932");
     return {value, count};
 }
 
@@ -130,6 +131,17 @@ TEST_P(ProfileSyntax, ValueOfPath)
 }
 
 using namespace std::string_literals;
+using namespace std::string_view_literals;
+
+// text as UTF-16 bytes, lone surrogates kept.
+std::string utf16(std::u16string_view text, bool bigEndian = false)
+{
+    std::string bytes;
+    for (const char16_t u : text)
+        bytes +=
+            bigEndian ? std::string{char(u >> 8), char(u)} : std::string{char(u), char(u >> 8)};
+    return bytes;
+}
 
 INSTANTIATE_TEST_SUITE_P(
     Corpus, ProfileSyntax,
@@ -160,7 +172,20 @@ INSTANTIATE_TEST_SUITE_P(
         SyntaxCase{"ShiftJisBytesKept", "[KELVOR]\nPATH=/\x83\x5C\x83\x74\x83\x67/\n",
                    "/\x83\x5C\x83\x74\x83\x67/"},
         SyntaxCase{"Utf8BytesKept", "[KELVOR]\nPATH=/プログラム/\n", "/プログラム/"},
-        SyntaxCase{"ValueEndsAtNul", "[KELVOR]\nPATH=/pr\0og/\n"s, "/pr"}),
+        SyntaxCase{"ValueEndsAtNul", "[KELVOR]\nPATH=/pr\0og/\n"s, "/pr"},
+        SyntaxCase{"Utf16LittleEndianCrLfJapaneseBecomesCp932",
+                   utf16(u"\uFEFF; 業者\r\n[Kelvor]\r\n path = /プログラム/ \r\n"),
+                   "/\x83\x76\x83\x8D\x83\x4F\x83\x89\x83\x80/"},
+        SyntaxCase{"Utf16BigEndianLf", utf16(u"\uFEFF[KELVOR]\nPATH=/prog/\n", true), "/prog/"},
+        SyntaxCase{"Utf16CapacityCountsCp932Bytes", // ｱ: 3 bytes in UTF-8, 1 in CP932
+                   utf16(u"\uFEFF[KELVOR]\nPATH=" + std::u16string(300, u'ｱ')),
+                   std::string(255, '\xB1')},
+        SyntaxCase{"Utf16ValueEndsAtNulOddLastByteIgnored",
+                   utf16(u"\uFEFF[KELVOR]\nPATH=/pr\0og/\n"sv) + 'P', "/pr"},
+        SyntaxCase{"Utf16LoneSurrogatesRefuseTheValueOnly",
+                   utf16(u"\uFEFF[KELVOR]\xD800\nPATH=/pr\xDC00og/\n"), ""},
+        SyntaxCase{"Utf16CharacterWithoutCp932FormRefusesTheValue",
+                   utf16(u"\uFEFF[KELVOR]\nPATH=/caf\u00E9/\n"), ""}),
     [](const ::testing::TestParamInfo<SyntaxCase>& info) { return info.param.name; });
 
 } // namespace

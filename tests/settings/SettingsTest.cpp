@@ -13,6 +13,7 @@
 #include <ostream>
 #include <string>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -129,6 +130,42 @@ TEST_F(SettingsFile, LocateFindsOnlyKelvorIniInTheWorkingDirectory)
     write("[KELVOR]\n");
     EXPECT_EQ(LocateSettingsFile(), here("KELVOR.INI"));
 }
+
+struct NameCase
+{
+    const char* name;
+    std::vector<const char*> entries;
+    const char* found; // nullptr: no settings file
+};
+
+void PrintTo(const NameCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
+class SettingsFileName : public WorkDirTest, public ::testing::WithParamInterface<NameCase>
+{};
+
+// The connection dialog and the menu (whose path the reads use) agree.
+TEST_P(SettingsFileName, IsFoundByTheDialogAndTheMenu)
+{
+    for (const char* entry : GetParam().entries)
+        write("[KELVOR]\n", entry);
+    const char* found = GetParam().found;
+
+    EXPECT_EQ(LocateSettingsFile(), found ? here(found) : "");
+    const SettingsFileCheck check = CheckSettingsFile(GetCurrentDirectory());
+    EXPECT_EQ(check.path, here(found ? found : "KELVOR.INI"));
+    EXPECT_EQ(check.exists, found != nullptr);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Entries, SettingsFileName,
+    ::testing::Values(NameCase{"LowerCase", {"kelvor.ini"}, "kelvor.ini"},
+                      NameCase{"MixedCase", {"Kelvor.Ini"}, "Kelvor.Ini"},
+                      NameCase{"ExactBesideAVariant", {"kelvor.ini", "KELVOR.INI"}, "KELVOR.INI"},
+                      NameCase{"TwoVariants", {"kelvor.ini", "Kelvor.Ini"}, nullptr}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(SettingsFile, DirectoryNamedKelvorIniIsFoundButReadsAsDefaults)
 {
