@@ -10,6 +10,7 @@ std::string g_szLocalPath;
 std::string g_szIniPath;
 std::string g_szRemotePath;
 std::string g_szFileName;
+ProgramFile g_programFile;
 
 std::atomic<int> g_nStatus{STATUS_FAILED};
 HWND g_hMenuWnd = nullptr;
@@ -35,5 +36,6 @@ bool ReleaseOperationState(std::chrono::milliseconds workerEndBound)
         return false;
     delete g_pFtpConnection;
     g_pFtpConnection = nullptr;
+    g_programFile = {};
     return true;
 }

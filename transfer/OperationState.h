@@ -5,6 +5,7 @@
 // status word the worker writes once and the window polls, and the menu
 // window the progress window gives back control to.
 
+#include "connection/ProgramFile.h"
 #include "platform/Wnd.h"
 #include "platform/WorkerThread.h"
 
@@ -32,6 +33,9 @@ extern std::string g_szLocalPath;
 extern std::string g_szIniPath;
 extern std::string g_szRemotePath;
 extern std::string g_szFileName;
+// The upload's program file, held from the check until the next command;
+// g_szLocalPath names it.
+extern ProgramFile g_programFile;
 
 extern std::atomic<int> g_nStatus;
 extern HWND g_hMenuWnd;
