@@ -24,19 +24,6 @@ bool hasDrive(std::string_view name)
            ((name[0] >= 'A' && name[0] <= 'Z') || (name[0] >= 'a' && name[0] <= 'z'));
 }
 
-std::vector<std::string> programFileSteps(const std::string& name)
-{
-    std::vector<std::string> steps;
-    std::size_t start = 0;
-    for (;;) {
-        const std::size_t end = name.find('/', start);
-        steps.push_back(name.substr(start, end - start));
-        if (end == std::string::npos)
-            return steps;
-        start = end + 1;
-    }
-}
-
 // UTF-8 text in its composed form (NFC): a Mac writes names decomposed.
 std::string composedForm(std::string_view utf8)
 {
@@ -100,7 +87,7 @@ ProgramFile LocateProgramFile(const std::string& folder, const std::string& file
             return ProgramFile(entry.outcome == BeneathOutcome::Outside
                                    ? ProgramFile::Where::Outside
                                    : ProgramFile::Where::Missing,
-                               -1, JoinPath(folder, fileName));
+                               -1, std::string());
         return ProgramFile(ProgramFile::Where::Found, entry.fd,
                            "/proc/self/fd/" + std::to_string(entry.fd));
     };
@@ -118,7 +105,7 @@ ProgramFile LocateProgramFile(const std::string& folder, const std::string& file
         }
     }
     for (const std::string& name : names) {
-        const BeneathEntry entry = OpenBeneath(folder, programFileSteps(name));
+        const BeneathEntry entry = OpenBeneath(folder, name);
         if (entry.outcome != BeneathOutcome::Missing)
             return made(entry);
     }
@@ -126,13 +113,12 @@ ProgramFile LocateProgramFile(const std::string& folder, const std::string& file
         return made({});
     // A folder unpacked from an archive made on Windows or on a Mac: a step
     // may name its entry in another letter case or normalization form.
-    return made(OpenBeneath(
-        folder, programFileSteps(*text), [](const std::string& directory, std::string_view step) {
-            if (!IsValidUtf8(step))
-                return std::optional<std::string>();
-            const std::string wanted = composedForm(step);
-            return FindSingleEntry(directory, [&](std::string_view entry) {
-                return IsValidUtf8(entry) && EqualsIgnoringAsciiCase(composedForm(entry), wanted);
-            });
-        }));
+    return made(OpenBeneath(folder, *text, [](const std::string& directory, std::string_view step) {
+        if (!IsValidUtf8(step))
+            return std::optional<std::string>();
+        const std::string wanted = composedForm(step);
+        return FindSingleEntry(directory, [&](std::string_view entry) {
+            return IsValidUtf8(entry) && EqualsIgnoringAsciiCase(composedForm(entry), wanted);
+        });
+    }));
 }

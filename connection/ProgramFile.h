@@ -37,7 +37,7 @@ public:
 
     Where where() const { return m_where; }
     // The name the upload opens: the entry held (through /proc) when found,
-    // else the name in the folder.
+    // else empty, which opens nothing (a name made meanwhile included).
     const std::string& path() const { return m_path; }
 
 private:

@@ -8,6 +8,7 @@
 #include <optional>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -135,15 +136,15 @@ private:
 
 } // namespace
 
-BeneathEntry OpenBeneath(const std::string& folder, const std::vector<std::string>& steps,
+BeneathEntry OpenBeneath(const std::string& folder, const std::string& name,
                          const BeneathStandIn& standIn)
 {
     BeneathWalk walk;
     if (!walk.start(folder))
         return {};
     std::deque<BeneathStep> queue;
-    for (const std::string& step : steps)
-        queue.push_back({BeneathStep::Name, step});
+    for (std::string& step : splitAtSlashes(name))
+        queue.push_back({BeneathStep::Name, std::move(step)});
 
     int links = 0;
     while (!queue.empty()) {

@@ -4,7 +4,6 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <vector>
 
 // Where a name, taken one step at a time, leads beneath a folder.
 enum class BeneathOutcome
@@ -28,15 +27,15 @@ struct BeneathEntry
 using BeneathStandIn =
     std::function<std::optional<std::string>(const std::string& directory, std::string_view step)>;
 
-// Follows steps (names without '/'; "" and "." stay, ".." is not offered)
-// from folder down to an entry. Each step is opened relative to the folder
+// Follows name, a relative path, from folder down to an entry, one step (a
+// part between '/') at a time. Each step is opened relative to the folder
 // reached before it and without following it (O_PATH | O_NOFOLLOW), so the
 // entry handed back is the one that was checked, however names change
 // meanwhile. A link is followed as the system follows it (an absolute target
 // from "/", ".." one folder up), and every link met must end inside folder,
 // the folder itself included, else the outcome is Outside. folder counts as
 // the folder it really is, even when its own name passes through a link.
-// More than 40 links is a loop: Missing. Only a step of steps, not of a
+// More than 40 links is a loop: Missing. Only a step of name, not of a
 // link's target, asks standIn when it names no entry.
-BeneathEntry OpenBeneath(const std::string& folder, const std::vector<std::string>& steps,
+BeneathEntry OpenBeneath(const std::string& folder, const std::string& name,
                          const BeneathStandIn& standIn = {});
