@@ -6,28 +6,22 @@
 
 int OpenRegularFileForReading(const std::string& path)
 {
+    if (path.empty())
+        return -1;
+    // Only found, not opened: opening a device may do something by itself (a
+    // modem line goes up, a tape rewinds), and a FIFO would wait for a writer.
+    const int found = ::open(path.c_str(), O_PATH | O_CLOEXEC);
+    if (found < 0)
+        return -1;
     struct stat status
     {};
-    // Looked at before opening: opening a device may do something by itself
-    // (a modem line goes up, a tape rewinds).
-    if (path.empty() || ::stat(path.c_str(), &status) != 0 || !S_ISREG(status.st_mode))
-        return -1;
-
-    // The name may lead elsewhere by now. Without O_NONBLOCK the open of a
-    // FIFO waits for a writer; O_NOCTTY keeps a terminal from becoming ours.
-    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-    if (fd < 0)
-        return -1;
-    if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
-        ::close(fd);
-        return -1;
+    int fd = -1;
+    if (::fstat(found, &status) == 0 && S_ISREG(status.st_mode)) {
+        // Opened through the descriptor looked at, not by name again: what
+        // the name leads to by now does not matter.
+        const std::string self = "/proc/self/fd/" + std::to_string(found);
+        fd = ::open(self.c_str(), O_RDONLY | O_NOCTTY | O_CLOEXEC);
     }
-    // Reads of a regular file never wait anyway; the descriptor goes on as
-    // an ordinary one.
-    const int flags = ::fcntl(fd, F_GETFL);
-    if (flags < 0 || ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0) {
-        ::close(fd);
-        return -1;
-    }
+    ::close(found);
     return fd;
 }

@@ -36,14 +36,20 @@ void CSubMenu::OnUpload()
         return;
     }
 
-    // A name that leads out of the working folder is a fault of the settings
-    // file, like a missing one: the operator mends it and tries again.
+    // A name that leads out of the working folder, as written or through a
+    // link, is a fault of the settings file, like a missing one: the
+    // operator mends it and tries again.
     if (!IsInsideWorkingFolder(g_szFileName)) {
         ReportSettingsError();
         return;
     }
+    m_programFile = LocateProgramFile(g_szLocalPath, g_szFileName);
+    if (m_programFile.where() == ProgramFile::Where::Outside) {
+        ReportSettingsError();
+        return;
+    }
 
-    g_szLocalPath = LocalProgramPath(g_szLocalPath, g_szFileName);
+    g_szLocalPath = m_programFile.path();
     // No separator: PATH supplies whatever the unit needs.
     g_szRemotePath += g_szFileName;
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "connection/ProgramFile.h"
 #include "platform/Dialog.h"
 #include "platform/WorkerThread.h"
 
@@ -27,6 +28,10 @@ private:
     // Shows the progress window, disables the menu and starts the worker.
     void StartOperation(CDialog* pProgressWindow, AFX_THREADPROC pfnWorker);
     void ReportSettingsError();
+
+    // The upload's program file, held from the check until the next command
+    // (g_szLocalPath names it), so that the worker reads what was checked.
+    ProgramFile m_programFile;
 };
 
 // The operations menu; run at most once per process, by the connection
