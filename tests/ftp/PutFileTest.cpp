@@ -87,6 +87,9 @@ TEST_P(PutOddPath, ArrivesByteExactUnderExactlyThatName)
         const auto stors = withVerb(commands, "STOR");
         ASSERT_EQ(stors.size(), 1u) << describe(commands);
         EXPECT_EQ(stors[0].argument, remote);
+        // Its size is asked with the very same bytes.
+        ASSERT_EQ(withVerb(commands, "SIZE").size(), 1u) << describe(commands);
+        EXPECT_EQ(withVerb(commands, "SIZE")[0].argument, remote);
         const auto types = withVerb(commands, "TYPE");
         ASSERT_FALSE(types.empty());
         EXPECT_EQ(types.back().argument, "I");
@@ -308,6 +311,78 @@ INSTANTIATE_TEST_SUITE_P(EmptyFolderOrLineBreak, PutUnsendablePath,
                                            "x.bin\0DELE victim.bin"s, "tab\there.bin"s,
                                            "del\x7f.bin"s),
                          ReadableStringName());
+
+// --- the size question after a store the unit confirmed ----------------------
+
+struct StoredSizeCase
+{
+    const char* name;
+    UnitStandIn::Options unit;
+    BOOL result; // only a size that differs fails the put
+};
+
+void PrintTo(const StoredSizeCase& value, std::ostream* out)
+{
+    *out << value.name;
+}
+
+UnitStandIn::Options keepingOnly(std::uint64_t bytes)
+{
+    UnitStandIn::Options options;
+    options.keepStorBytes = bytes;
+    return options;
+}
+
+UnitStandIn::Options answeringSize(std::vector<std::pair<std::string, std::string>> replies,
+                                   std::vector<UnitStandIn::Refusal> refusals = {},
+                                   std::vector<std::string> silent = {})
+{
+    UnitStandIn::Options options;
+    options.replies = std::move(replies);
+    options.refusals = std::move(refusals);
+    options.neverAnswer = std::move(silent);
+    return options;
+}
+
+class PutStoredSize : public PutFixture, public ::testing::TestWithParam<StoredSizeCase>
+{};
+
+TEST_P(PutStoredSize, OnlyASizeThatDiffersFailsTheUpload)
+{
+    constexpr std::uint64_t kSent = 200 * 1024;
+    ShortBounds bounds(boundsWith(&FtpBounds::sizeAnswer, std::chrono::seconds(1)));
+    start(PeerKind::StandIn, GetParam().unit);
+    const auto source = localFile("program.bin", kSent);
+    EXPECT_EQ(connection->PutFile(source.string(), "/KELVOR.bin"), GetParam().result);
+
+    // SIZE followed the STOR on its connection, in binary mode.
+    const auto commands = peer->commands();
+    ASSERT_GE(commands.size(), 3u) << describe(commands);
+    const FtpCommand& size = commands.back();
+    EXPECT_EQ(size.line, "SIZE /KELVOR.bin") << describe(commands);
+    EXPECT_EQ(commands[commands.size() - 2].verb, "STOR") << describe(commands);
+    EXPECT_EQ(withVerb(commands, "TYPE").back().argument, "I");
+    EXPECT_EQ(peer->logins(), 1u);
+    const std::uint64_t kept = GetParam().unit.keepStorBytes.value_or(kSent);
+    EXPECT_EQ(std::filesystem::file_size(peer->localPath("KELVOR.bin")), kept);
+    // Whatever the answer, the next operation finds a working connection.
+    EXPECT_EQ(connection->Remove("/KELVOR.bin"), TRUE)
+        << "curl " << connection->LastCurlCode() << ", " << connection->LastReplyLine();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Answers, PutStoredSize,
+    ::testing::Values(StoredSizeCase{"SizesEqual", {}, TRUE},
+                      StoredSizeCase{"UnitKeptOnlyTheFirstBytes", keepingOnly(64 * 1024), FALSE},
+                      StoredSizeCase{"Refused502", answeringSize({}, {{"SIZE", 502, {}}}), TRUE},
+                      StoredSizeCase{"Refused550", answeringSize({}, {{"SIZE", 550, {}}}), TRUE},
+                      // libcurl ends the connection on a 421.
+                      StoredSizeCase{"Closing421", answeringSize({}, {{"SIZE", 421, {}}}), TRUE},
+                      StoredSizeCase{"NoNumber", answeringSize({{"SIZE", "213 unknown"}}), TRUE},
+                      StoredSizeCase{"NumberWithText", answeringSize({{"SIZE", "213 1024 B"}}),
+                                     TRUE},
+                      StoredSizeCase{"Silent", answeringSize({}, {}, {"SIZE"}), TRUE}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 // --- puts the server turns down ----------------------------------------------
 
