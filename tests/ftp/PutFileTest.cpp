@@ -317,31 +317,16 @@ INSTANTIATE_TEST_SUITE_P(EmptyFolderOrLineBreak, PutUnsendablePath,
 struct StoredSizeCase
 {
     const char* name;
-    UnitStandIn::Options unit;
-    BOOL result; // only a size that differs fails the put
+    std::optional<std::uint64_t> kept; // the unit keeps only the first bytes
+    std::optional<int> refusal;        // SIZE is answered with this code,
+    const char* reply;                 // or with this line,
+    bool silent;                       // or never
+    BOOL result;                       // only a size that differs fails the put
 };
 
 void PrintTo(const StoredSizeCase& value, std::ostream* out)
 {
     *out << value.name;
-}
-
-UnitStandIn::Options keepingOnly(std::uint64_t bytes)
-{
-    UnitStandIn::Options options;
-    options.keepStorBytes = bytes;
-    return options;
-}
-
-UnitStandIn::Options answeringSize(std::vector<std::pair<std::string, std::string>> replies,
-                                   std::vector<UnitStandIn::Refusal> refusals = {},
-                                   std::vector<std::string> silent = {})
-{
-    UnitStandIn::Options options;
-    options.replies = std::move(replies);
-    options.refusals = std::move(refusals);
-    options.neverAnswer = std::move(silent);
-    return options;
 }
 
 class PutStoredSize : public PutFixture, public ::testing::TestWithParam<StoredSizeCase>
@@ -351,19 +336,27 @@ TEST_P(PutStoredSize, OnlyASizeThatDiffersFailsTheUpload)
 {
     constexpr std::uint64_t kSent = 200 * 1024;
     ShortBounds bounds(boundsWith(&FtpBounds::sizeAnswer, std::chrono::seconds(1)));
-    start(PeerKind::StandIn, GetParam().unit);
+    const StoredSizeCase& c = GetParam();
+    UnitStandIn::Options options;
+    options.keepStorBytes = c.kept;
+    if (c.refusal)
+        options.refusals = {{"SIZE", *c.refusal, {}}};
+    if (c.reply != nullptr)
+        options.replies = {{"SIZE", c.reply}};
+    if (c.silent)
+        options.neverAnswer = {"SIZE"};
+    start(PeerKind::StandIn, options);
     const auto source = localFile("program.bin", kSent);
-    EXPECT_EQ(connection->PutFile(source.string(), "/KELVOR.bin"), GetParam().result);
+    EXPECT_EQ(connection->PutFile(source.string(), "/KELVOR.bin"), c.result);
 
     // SIZE followed the STOR on its connection, in binary mode.
     const auto commands = peer->commands();
     ASSERT_GE(commands.size(), 3u) << describe(commands);
-    const FtpCommand& size = commands.back();
-    EXPECT_EQ(size.line, "SIZE /KELVOR.bin") << describe(commands);
+    EXPECT_EQ(commands.back().line, "SIZE /KELVOR.bin") << describe(commands);
     EXPECT_EQ(commands[commands.size() - 2].verb, "STOR") << describe(commands);
     EXPECT_EQ(withVerb(commands, "TYPE").back().argument, "I");
     EXPECT_EQ(peer->logins(), 1u);
-    const std::uint64_t kept = GetParam().unit.keepStorBytes.value_or(kSent);
+    const std::uint64_t kept = options.keepStorBytes.value_or(kSent);
     EXPECT_EQ(std::filesystem::file_size(peer->localPath("KELVOR.bin")), kept);
     // Whatever the answer, the next operation finds a working connection.
     EXPECT_EQ(connection->Remove("/KELVOR.bin"), TRUE)
@@ -372,16 +365,15 @@ TEST_P(PutStoredSize, OnlyASizeThatDiffersFailsTheUpload)
 
 INSTANTIATE_TEST_SUITE_P(
     Answers, PutStoredSize,
-    ::testing::Values(StoredSizeCase{"SizesEqual", {}, TRUE},
-                      StoredSizeCase{"UnitKeptOnlyTheFirstBytes", keepingOnly(64 * 1024), FALSE},
-                      StoredSizeCase{"Refused502", answeringSize({}, {{"SIZE", 502, {}}}), TRUE},
-                      StoredSizeCase{"Refused550", answeringSize({}, {{"SIZE", 550, {}}}), TRUE},
+    ::testing::Values(StoredSizeCase{"SizesEqual", {}, {}, nullptr, false, TRUE},
+                      StoredSizeCase{"KeptFirstBytes", 64 * 1024, {}, nullptr, false, FALSE},
+                      StoredSizeCase{"Refused502", {}, 502, nullptr, false, TRUE},
+                      StoredSizeCase{"Refused550", {}, 550, nullptr, false, TRUE},
                       // libcurl ends the connection on a 421.
-                      StoredSizeCase{"Closing421", answeringSize({}, {{"SIZE", 421, {}}}), TRUE},
-                      StoredSizeCase{"NoNumber", answeringSize({{"SIZE", "213 unknown"}}), TRUE},
-                      StoredSizeCase{"NumberWithText", answeringSize({{"SIZE", "213 1024 B"}}),
-                                     TRUE},
-                      StoredSizeCase{"Silent", answeringSize({}, {}, {"SIZE"}), TRUE}),
+                      StoredSizeCase{"Closing421", {}, 421, nullptr, false, TRUE},
+                      StoredSizeCase{"NoNumber", {}, {}, "213 unknown", false, TRUE},
+                      StoredSizeCase{"NumberWithText", {}, {}, "213 1024 B", false, TRUE},
+                      StoredSizeCase{"Silent", {}, {}, nullptr, true, TRUE}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // --- puts the server turns down ----------------------------------------------
