@@ -86,7 +86,9 @@ public:
     ~CFtpConnection();
 
     // Stores the local file on the server under remoteFile, in binary mode.
-    // 1 once the server has confirmed the whole file, else 0.
+    // 1 once the server has confirmed the whole file, else 0. Then it asks
+    // the server for the file's size (SIZE): a size other than the bytes
+    // sent makes it 0; a server that gives no size leaves the 1 standing.
     BOOL PutFile(const std::string& localFile, const std::string& remoteFile,
                  DWORD dwFlags = FTP_TRANSFER_TYPE_BINARY, DWORD dwContext = 1);
 

@@ -23,7 +23,12 @@ struct FtpBounds
     // fails: a unit on the local network that stops reading for a minute has
     // gone. Whole seconds (rounded up).
     std::chrono::milliseconds stalledTransfer;
+    // The answer to the size question after an upload the unit confirmed
+    // (SIZE). A unit that gives none in this time leaves the upload as it
+    // reported it, unchecked: the question must not keep the operator
+    // waiting for the whole reply bound above.
+    std::chrono::milliseconds sizeAnswer;
 };
 
 inline constexpr FtpBounds kFtpBounds{std::chrono::seconds(15), std::chrono::seconds(120),
-                                      std::chrono::seconds(60)};
+                                      std::chrono::seconds(60), std::chrono::seconds(10)};

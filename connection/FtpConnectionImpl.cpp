@@ -8,8 +8,10 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdint>
 #include <fcntl.h>
 #include <memory>
+#include <optional>
 #include <stop_token>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -69,6 +71,13 @@ size_t readLocalFile(char* buffer, size_t size, size_t count, void* userp)
         if (errno != EINTR)
             return CURL_READFUNC_ABORT;
     }
+}
+
+// Set as the open-socket callback of a request that may only use the
+// connection already open: a new one is never made.
+curl_socket_t refuseNewConnection(void*, curlsocktype, curl_sockaddr*)
+{
+    return CURL_SOCKET_BAD;
 }
 
 struct SlistDeleter
@@ -321,7 +330,84 @@ BOOL CFtpConnection::Impl::sendFile(const std::string& localFile, const std::str
     curl_easy_setopt(m_easy, CURLOPT_UPLOAD_BUFFERSIZE, kUploadBufferSize);
     // libcurl has checked the final reply (226 or 250) and that the server
     // took as many bytes as the file holds.
-    return perform() == CURLE_OK ? TRUE : FALSE;
+    if (perform() != CURLE_OK)
+        return FALSE;
+    curl_off_t sent = status.st_size;
+    curl_easy_getinfo(m_easy, CURLINFO_SIZE_UPLOAD_T, &sent);
+    return checkStoredSize(request->command, remoteFile, sent);
+}
+
+BOOL CFtpConnection::Impl::checkStoredSize(const std::string& question,
+                                           const std::string& remoteFile, curl_off_t sent)
+{
+    // Unless the unit's answer says otherwise, the store stands as the unit
+    // reported it, its final reply included.
+    const long storeCode = lastReplyCode;
+    const std::string storeLine = lastReplyLine;
+    const auto asReported = [&]() -> BOOL {
+        lastCurlCode = CURLE_OK;
+        lastReplyCode = storeCode;
+        lastReplyLine = storeLine;
+        return TRUE;
+    };
+    const auto unchecked = [&](const std::string& why) {
+        ftp_log::note("upload of " + remoteFile + " not verified: " + why);
+        return asReported();
+    };
+
+    m_replies.reset();
+    curl_easy_reset(m_easy);
+    if (CWinThread::CurrentStopToken().stop_requested())
+        return refuse(CURLE_ABORTED_BY_CALLBACK);
+    Slist quote(curl_slist_append(nullptr, question.c_str()));
+    if (!quote)
+        return unchecked("no memory to ask SIZE");
+
+    // NOBODY on the root with a QUOTE sends the QUOTE line and nothing else
+    // (no TYPE, no REST), on the store's connection, still in binary mode.
+    // Should the unit have closed it, no new one is made: that would log in
+    // again and ask in the server's default ASCII mode.
+    const auto bound = ftpBoundsInForce().sizeAnswer;
+    prepare(m_rootUrl);
+    curl_easy_setopt(m_easy, CURLOPT_NOBODY, 1L);
+    curl_easy_setopt(m_easy, CURLOPT_QUOTE, quote.get());
+    curl_easy_setopt(m_easy, CURLOPT_OPENSOCKETFUNCTION, &refuseNewConnection);
+    curl_easy_setopt(m_easy, CURLOPT_TIMEOUT_MS, static_cast<long>(bound.count()));
+    curl_easy_setopt(m_easy, CURLOPT_SERVER_RESPONSE_TIMEOUT, wholeSeconds(bound));
+    // A stop ends the wait as it ends an upload. Any other failure closes the
+    // connection, so that a late answer cannot pass for the reply to a later
+    // command.
+    const CURLcode result = perform();
+    curl_easy_setopt(m_easy, CURLOPT_QUOTE, nullptr);
+    if (result == CURLE_ABORTED_BY_CALLBACK)
+        return FALSE;
+
+    const std::string answer = m_replies.lastLine();
+    if (result == CURLE_COULDNT_CONNECT)
+        return unchecked("the unit closed the connection after the store");
+    if (result == CURLE_OPERATION_TIMEDOUT && answer.empty())
+        return unchecked("no answer to SIZE within " + std::to_string(wholeSeconds(bound)) + " s");
+    if (result != CURLE_OK)
+        return unchecked("the connection failed at SIZE (libcurl result " + std::to_string(result) +
+                         ", " + curl_easy_strerror(result) +
+                         "), answer: " + (answer.empty() ? std::string("none") : answer));
+    if (m_replies.lastCode() >= 400)
+        return unchecked("the unit refused SIZE: " + answer);
+    const std::optional<std::uint64_t> held = ftp_detail::sizeInReply(answer);
+    if (!held)
+        return unchecked("the answer to SIZE holds no size: " + answer);
+
+    const std::string counts =
+        std::to_string(*held) + " bytes of " + std::to_string(sent) + " sent";
+    ftp_log::note("upload of " + remoteFile + ": the unit holds " + counts);
+    if (*held != static_cast<std::uint64_t>(sent)) {
+        // The unit confirmed a file it did not keep whole.
+        lastCurlCode = CURLE_PARTIAL_FILE;
+        lastReplyCode = m_replies.lastCode();
+        lastReplyLine = answer;
+        return FALSE;
+    }
+    return asReported();
 }
 
 BOOL CFtpConnection::Impl::removeFile(const std::string& remoteFile)

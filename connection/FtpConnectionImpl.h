@@ -55,6 +55,14 @@ private:
     // support log (FtpLog.h).
     CURLcode logIn();
     BOOL sendFile(const std::string& localFile, const std::string& remoteFile);
+    // After a store the unit has confirmed, asks it on the same connection
+    // how many bytes it holds (question: the QUOTE line from toWire). A
+    // number other than sent makes the upload a failure; a refusal, an
+    // answer without a number, a closed connection or no answer within the
+    // size bound leave it as the unit reported it (the support log says
+    // why), with the store's result in lastReplyCode and lastReplyLine.
+    BOOL checkStoredSize(const std::string& question, const std::string& remoteFile,
+                         curl_off_t sent);
     BOOL removeFile(const std::string& remoteFile);
     bool fetchListing(const std::string& path, std::string& data);
 

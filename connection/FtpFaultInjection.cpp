@@ -9,6 +9,7 @@ namespace {
 std::atomic<long long> g_connectAndLoginMs{kFtpBounds.connectAndLogin.count()};
 std::atomic<long long> g_serverResponseMs{kFtpBounds.serverResponse.count()};
 std::atomic<long long> g_stalledTransferMs{kFtpBounds.stalledTransfer.count()};
+std::atomic<long long> g_sizeAnswerMs{kFtpBounds.sizeAnswer.count()};
 std::atomic<bool> g_sessionOpensFail{false};
 
 } // namespace
@@ -17,7 +18,8 @@ FtpBounds ftpBoundsInForce()
 {
     return {std::chrono::milliseconds(g_connectAndLoginMs.load()),
             std::chrono::milliseconds(g_serverResponseMs.load()),
-            std::chrono::milliseconds(g_stalledTransferMs.load())};
+            std::chrono::milliseconds(g_stalledTransferMs.load()),
+            std::chrono::milliseconds(g_sizeAnswerMs.load())};
 }
 
 bool sessionOpensFail()
@@ -32,6 +34,7 @@ void setBounds(const FtpBounds& bounds)
     g_connectAndLoginMs.store(bounds.connectAndLogin.count());
     g_serverResponseMs.store(bounds.serverResponse.count());
     g_stalledTransferMs.store(bounds.stalledTransfer.count());
+    g_sizeAnswerMs.store(bounds.sizeAnswer.count());
 }
 
 void restoreBounds()

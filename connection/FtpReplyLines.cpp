@@ -1,5 +1,7 @@
 #include "connection/FtpReplyLines.h"
 
+#include <charconv>
+
 namespace ftp_detail {
 
 namespace {
@@ -50,6 +52,23 @@ void FtpReplyTracker::onLine(std::string_view line)
         return;
     m_lastCode = (line[0] - '0') * 100 + (line[1] - '0') * 10 + (line[2] - '0');
     m_lastLine.assign(line);
+}
+
+std::optional<std::uint64_t> sizeInReply(std::string_view line)
+{
+    constexpr std::string_view kSizeReply = "213 ";
+    if (line.substr(0, kSizeReply.size()) != kSizeReply)
+        return std::nullopt;
+    std::string_view number = line.substr(kSizeReply.size());
+    while (!number.empty() && number.back() == ' ')
+        number.remove_suffix(1);
+    if (number.empty() || !isDigit(number.front()))
+        return std::nullopt;
+    std::uint64_t size = 0;
+    const auto [end, error] = std::from_chars(number.data(), number.data() + number.size(), size);
+    if (error != std::errc() || end != number.data() + number.size())
+        return std::nullopt;
+    return size;
 }
 
 } // namespace ftp_detail

@@ -16,6 +16,8 @@
 // No libcurl here; pure text handling.
 
 #include <cstddef>
+#include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -46,5 +48,10 @@ private:
     int m_lastCode = 0;
     std::string m_lastLine;
 };
+
+// The size a reply to SIZE gives: "213 1048576" (spaces after the number
+// allowed), else nothing: another code, no number, anything after it, or a
+// number past 64 bits.
+std::optional<std::uint64_t> sizeInReply(std::string_view line);
 
 } // namespace ftp_detail

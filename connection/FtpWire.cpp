@@ -50,7 +50,8 @@ std::optional<FtpWireRequest> toWire(FtpOperation operation, std::string_view re
     case FtpOperation::Store:
         if (!namesAFile(remotePath))
             return std::nullopt;
-        return FtpWireRequest{percentEncoded(remotePath), {}};
+        // The '*' keeps the connection when the unit refuses SIZE.
+        return FtpWireRequest{percentEncoded(remotePath), "*SIZE " + std::string(remotePath)};
     case FtpOperation::Remove:
         if (!namesAFile(remotePath))
             return std::nullopt;

@@ -4,10 +4,11 @@
 // remote path, a login and the unit's address reach libcurl.
 //
 // libcurl puts a path on the wire in one of three ways, each with its own
-// rules: decoded from the URL (STOR), raw in a QUOTE command (DELE), or raw
-// in a custom request (NLST). Raw or decoded, a CR or LF in the path would
-// end the command early and start one of the server's choosing, so every
-// path passes the same check in toWire before any of them is built.
+// rules: decoded from the URL (STOR), raw in a QUOTE command (DELE, and the
+// SIZE that follows a STOR), or raw in a custom request (NLST). Raw or
+// decoded, a CR or LF in the path would end the command early and start one
+// of the server's choosing, so every path passes the same check in toWire
+// before any of them is built.
 
 #include <optional>
 #include <string>
@@ -28,7 +29,9 @@ struct FtpWireRequest
     // Put after "ftp://host:port/": the path of a STOR, "" for the others
     // (they work on the login's own folder and name their path in command).
     std::string urlPath;
-    // For Remove the QUOTE line, for List the custom request; "" for Store.
+    // For Remove the QUOTE line, for List the custom request. For Store the
+    // QUOTE line of the size question asked once the unit has confirmed the
+    // store: SIZE with the very bytes that follow STOR.
     std::string command;
 };
 

@@ -88,6 +88,46 @@ TEST_F(EndToEnd, FailedUploadLeavesTheMenuForARetry)
     EXPECT_EQ(unit->commands("STOR").size(), 2u);
 }
 
+TEST_F(EndToEnd, AUnitKeepingOnlyTheFirstBytesFailsTheUploadAndTheMenuComesBack)
+{
+    UnitStandIn::Options options;
+    options.keepStorBytes = 1024 * 1024; // of 3 MiB, all sent and confirmed with 226
+    startUnit(options);
+    writeSettingsForTheUnit("PATH=/prog/\nFILENAME=KELVOR.BIN\n");
+    writeProgramFile();
+
+    Script script;
+    startAndLogIn(script);
+    whenMenuReady(script, "menu", IDC_UPLOAD);
+    whenMenuReady(script, "menu back after the failure", IDCANCEL);
+    runProgram();
+
+    EXPECT_EQ(boxes.texts(), (std::vector<std::string>{kConfirmUpload, kUploadFailed}));
+    EXPECT_EQ(boxes.shown()[1].type, 0x10u);
+    EXPECT_EQ(fs::file_size(unit->root() / "prog" / "KELVOR.BIN"), 1024u * 1024);
+    const auto sizes = unit->commands("SIZE");
+    ASSERT_EQ(sizes.size(), 1u);
+    EXPECT_EQ(sizes[0].argument, "/prog/KELVOR.BIN");
+}
+
+TEST_F(EndToEnd, AUnitRefusingSizeLeavesTheUploadAsItReportedIt)
+{
+    UnitStandIn::Options options;
+    options.refusals.push_back({"SIZE", 502, std::nullopt});
+    startUnit(options);
+    writeSettingsForTheUnit("PATH=/prog/\nFILENAME=KELVOR.BIN\n");
+    const fs::path program = writeProgramFile();
+
+    Script script;
+    startAndLogIn(script);
+    whenMenuReady(script, "menu", IDC_UPLOAD);
+    runProgram();
+
+    EXPECT_EQ(boxes.texts(), (std::vector<std::string>{kConfirmUpload, kUploadDone}));
+    EXPECT_EQ(sha256OfFile(unit->root() / "prog" / "KELVOR.BIN"), sha256OfFile(program));
+    EXPECT_EQ(unit->commands("SIZE").size(), 1u);
+}
+
 // Starts an upload that stalls after 1 MiB and presses Cancel once it has.
 // Returns whether the window vanished at the click, before any message.
 bool EndToEnd::runCancelledUpload(bool sessionsFail)

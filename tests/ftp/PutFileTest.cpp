@@ -87,6 +87,9 @@ TEST_P(PutOddPath, ArrivesByteExactUnderExactlyThatName)
         const auto stors = withVerb(commands, "STOR");
         ASSERT_EQ(stors.size(), 1u) << describe(commands);
         EXPECT_EQ(stors[0].argument, remote);
+        // Its size is asked with the very same bytes.
+        ASSERT_EQ(withVerb(commands, "SIZE").size(), 1u) << describe(commands);
+        EXPECT_EQ(withVerb(commands, "SIZE")[0].argument, remote);
         const auto types = withVerb(commands, "TYPE");
         ASSERT_FALSE(types.empty());
         EXPECT_EQ(types.back().argument, "I");
@@ -308,6 +311,70 @@ INSTANTIATE_TEST_SUITE_P(EmptyFolderOrLineBreak, PutUnsendablePath,
                                            "x.bin\0DELE victim.bin"s, "tab\there.bin"s,
                                            "del\x7f.bin"s),
                          ReadableStringName());
+
+// --- the size question after a store the unit confirmed ----------------------
+
+struct StoredSizeCase
+{
+    const char* name;
+    std::optional<std::uint64_t> kept; // the unit keeps only the first bytes
+    std::optional<int> refusal;        // SIZE is answered with this code,
+    const char* reply;                 // or with this line,
+    bool silent;                       // or never
+    BOOL result;                       // only a size that differs fails the put
+};
+
+void PrintTo(const StoredSizeCase& value, std::ostream* out)
+{
+    *out << value.name;
+}
+
+class PutStoredSize : public PutFixture, public ::testing::TestWithParam<StoredSizeCase>
+{};
+
+TEST_P(PutStoredSize, OnlyASizeThatDiffersFailsTheUpload)
+{
+    constexpr std::uint64_t kSent = 200 * 1024;
+    ShortBounds bounds(boundsWith(&FtpBounds::sizeAnswer, std::chrono::seconds(1)));
+    const StoredSizeCase& c = GetParam();
+    UnitStandIn::Options options;
+    options.keepStorBytes = c.kept;
+    if (c.refusal)
+        options.refusals = {{"SIZE", *c.refusal, {}}};
+    if (c.reply != nullptr)
+        options.replies = {{"SIZE", c.reply}};
+    if (c.silent)
+        options.neverAnswer = {"SIZE"};
+    start(PeerKind::StandIn, options);
+    const auto source = localFile("program.bin", kSent);
+    EXPECT_EQ(connection->PutFile(source.string(), "/KELVOR.bin"), c.result);
+
+    // SIZE followed the STOR on its connection, in binary mode.
+    const auto commands = peer->commands();
+    ASSERT_GE(commands.size(), 3u) << describe(commands);
+    EXPECT_EQ(commands.back().line, "SIZE /KELVOR.bin") << describe(commands);
+    EXPECT_EQ(commands[commands.size() - 2].verb, "STOR") << describe(commands);
+    EXPECT_EQ(withVerb(commands, "TYPE").back().argument, "I");
+    EXPECT_EQ(peer->logins(), 1u);
+    const std::uint64_t kept = options.keepStorBytes.value_or(kSent);
+    EXPECT_EQ(std::filesystem::file_size(peer->localPath("KELVOR.bin")), kept);
+    // Whatever the answer, the next operation finds a working connection.
+    EXPECT_EQ(connection->Remove("/KELVOR.bin"), TRUE)
+        << "curl " << connection->LastCurlCode() << ", " << connection->LastReplyLine();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Answers, PutStoredSize,
+    ::testing::Values(StoredSizeCase{"SizesEqual", {}, {}, nullptr, false, TRUE},
+                      StoredSizeCase{"KeptFirstBytes", 64 * 1024, {}, nullptr, false, FALSE},
+                      StoredSizeCase{"Refused502", {}, 502, nullptr, false, TRUE},
+                      StoredSizeCase{"Refused550", {}, 550, nullptr, false, TRUE},
+                      // libcurl ends the connection on a 421.
+                      StoredSizeCase{"Closing421", {}, 421, nullptr, false, TRUE},
+                      StoredSizeCase{"NoNumber", {}, {}, "213 unknown", false, TRUE},
+                      StoredSizeCase{"NumberWithText", {}, {}, "213 1024 B", false, TRUE},
+                      StoredSizeCase{"Silent", {}, {}, nullptr, true, TRUE}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 // --- puts the server turns down ----------------------------------------------
 

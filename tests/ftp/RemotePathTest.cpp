@@ -42,7 +42,7 @@ TEST_P(StoreWire, EncodesEveryByteButUnreservedLettersDigitsAndMarks)
     const auto request = toWire(FtpOperation::Store, GetParam().path);
     ASSERT_TRUE(request);
     EXPECT_EQ(request->urlPath, GetParam().url);
-    EXPECT_EQ(request->command, "");
+    EXPECT_EQ(request->command, "*SIZE " + GetParam().path);
 }
 
 INSTANTIATE_TEST_SUITE_P(

@@ -86,6 +86,9 @@ TEST_F(StopFixture, StopWhileWaitingForALateFinalReplyEnds)
 class StopUnanswered : public StopFixture, public ::testing::WithParamInterface<CommandCase>
 {};
 
+// An upload waiting for the answer to its size question.
+const CommandCase kSizeQuestion{"SIZE", kStoreCommand.run};
+
 TEST_P(StopUnanswered, StopDuringItEndsAtOnceAndCommitsNothing)
 {
     UnitStandIn::Options options;
@@ -103,7 +106,8 @@ TEST_P(StopUnanswered, StopDuringItEndsAtOnceAndCommitsNothing)
 }
 
 INSTANTIATE_TEST_SUITE_P(Commands, StopUnanswered,
-                         ::testing::Values(kStoreCommand, kRemoveCommand, kListCommand),
+                         ::testing::Values(kStoreCommand, kSizeQuestion, kRemoveCommand,
+                                           kListCommand),
                          commandCaseName);
 
 TEST_F(StopFixture, StoppedWorkerDoesNoFtpWorkAtAll)

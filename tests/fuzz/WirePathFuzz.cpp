@@ -64,7 +64,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const auto request = ftp_detail::toWire(FtpOperation::Store, path);
         FUZZ_CHECK(request.has_value() == (!holdsControlByte(path) && namesAFile));
         if (request) {
-            FUZZ_CHECK(!holdsControlByte(request->urlPath) && request->command.empty());
+            FUZZ_CHECK(!holdsControlByte(request->urlPath) &&
+                       request->command == "*SIZE " + std::string(path));
             FUZZ_CHECK(request->urlPath.find('/') == std::string::npos);
             FUZZ_CHECK(percentDecoded(request->urlPath) == path);
         }

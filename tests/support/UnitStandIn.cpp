@@ -83,6 +83,10 @@ bool UnitStandIn::start(const std::string& address, std::string& failure)
     }
     for (const std::string& command : m_options.neverAnswer)
         args.insert(args.end(), {"--never-answer", command});
+    for (const auto& [command, line] : m_options.replies)
+        args.push_back("--reply=" + command + ":" + line);
+    if (m_options.keepStorBytes)
+        args.insert(args.end(), {"--keep-stor-bytes", std::to_string(*m_options.keepStorBytes)});
     if (m_options.stallStorAfter)
         args.insert(args.end(), {"--stall-stor-after", std::to_string(*m_options.stallStorAfter)});
     if (m_options.late226Seconds)

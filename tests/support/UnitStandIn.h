@@ -27,6 +27,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace kelvor::test {
@@ -65,7 +66,10 @@ struct StandInOptions
     bool refuseLogin = false;
     double refusedLoginDelaySeconds = 0.0; // delay before the 530
     std::vector<StandInRefusal> refusals;
-    std::vector<std::string> neverAnswer;        // logged, never answered
+    std::vector<std::string> neverAnswer; // logged, never answered
+    // {command, reply line}: answered with exactly that line, not carried out
+    std::vector<std::pair<std::string, std::string>> replies;
+    std::optional<std::uint64_t> keepStorBytes;  // writes only these, answers 226
     std::optional<std::uint64_t> stallStorAfter; // stop reading STOR data
     std::optional<double> late226Seconds;        // final STOR reply this late
     std::optional<std::uint64_t> dropAfter;      // close the control connection

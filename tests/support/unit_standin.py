@@ -39,6 +39,11 @@ Faults (all optional, freely combined):
                               instead of carrying it out; only the first
                               COUNT times when COUNT is given (repeatable)
   --never-answer CMD          log CMD but never answer it (repeatable)
+  --reply CMD:LINE            answer CMD with exactly LINE instead of
+                              carrying it out (repeatable)
+  --keep-stor-bytes N         write only the first N bytes of a STOR to the
+                              file and answer 226 all the same (SIZE then
+                              gives what was kept; "received" counts all)
   --stall-stor-after N        stop reading a STOR's data connection after N
                               bytes; the client's sending then blocks
   --late-226 S                answer a finished STOR's final 226 S seconds
@@ -108,6 +113,13 @@ class Config:
             count = int(parts[2]) if len(parts) == 3 else None
             self.refusals[parts[0].upper()] = [int(parts[1]), count]
         self.never_answer = {c.upper() for c in args.never_answer}
+        self.replies = {}
+        for value in args.reply:
+            cmd, sep, line = value.partition(":")
+            if not sep:
+                raise SystemExit("--reply wants CMD:LINE, got %r" % value)
+            self.replies[cmd.upper()] = line
+        self.keep_stor_bytes = args.keep_stor_bytes
         self.stall_after = args.stall_stor_after
         self.late_226 = args.late_226
         self.drop_after = args.drop_after
@@ -148,14 +160,18 @@ class RefusingAuthorizer(DummyAuthorizer):
 class HashingFile:
     """Wraps the file a STOR writes to, hashing and counting what passes."""
 
-    def __init__(self, inner):
+    def __init__(self, inner, keep=None):
         self._inner = inner
+        self._keep = keep
         self.sha256 = hashlib.sha256()
         self.bytes = 0
 
     def write(self, data):
         self.sha256.update(data)
+        kept = self.bytes
         self.bytes += len(data)
+        if self._keep is not None:
+            data = data[:max(0, self._keep - kept)]
         return self._inner.write(data)
 
     def close(self):
@@ -180,7 +196,8 @@ class StandInDTPHandler(DTPHandler):
 
     def enable_receiving(self, type, cmd):
         if cmd == "STOR" and self.file_obj is not None:
-            self.file_obj = HashingFile(self.file_obj)
+            self.file_obj = HashingFile(self.file_obj,
+                                        self.cmd_channel.config.keep_stor_bytes)
             self._ftp_path = self.cmd_channel.fs.fs2ftp(self.file_obj.name)
         DTPHandler.enable_receiving(self, type, cmd)
 
@@ -273,6 +290,9 @@ class StandInHandler(FTPHandler):
         FTPHandler.pre_process_command(self, line, cmd, arg)
 
     def process_command(self, cmd, *args, **kwargs):
+        if cmd in self.config.replies:
+            self.respond(self.config.replies[cmd])
+            return
         code = self.config.take_refusal(cmd)
         if code is not None:
             self.respond("%03d %s refused by the stand-in." % (code, cmd))
@@ -325,6 +345,8 @@ def parse_arguments(argv):
     parser.add_argument("--refuse", action="append", default=[],
                         metavar="CMD:CODE[:COUNT]")
     parser.add_argument("--never-answer", action="append", default=[], metavar="CMD")
+    parser.add_argument("--reply", action="append", default=[], metavar="CMD:LINE")
+    parser.add_argument("--keep-stor-bytes", type=int, metavar="N")
     parser.add_argument("--stall-stor-after", type=int, metavar="N")
     parser.add_argument("--late-226", type=float, metavar="SECONDS")
     parser.add_argument("--drop-after", type=int, metavar="N")

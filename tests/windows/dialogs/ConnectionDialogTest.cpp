@@ -286,8 +286,8 @@ TEST_F(ConnectionDialog, WaitForAUnitThatNeverAnswersKeepsTheDialogAliveAndDrops
 {
     // A unit still starting answers nothing; the connect waits for its whole
     // bound, shortened here.
-    ftp_fault_injection::setBounds(
-        {std::chrono::milliseconds(1500), kFtpBounds.serverResponse, kFtpBounds.stalledTransfer});
+    ftp_fault_injection::setBounds({std::chrono::milliseconds(1500), kFtpBounds.serverResponse,
+                                    kFtpBounds.stalledTransfer, kFtpBounds.sizeAnswer});
     UnansweringPort unit;
     folder.write("KELVOR.INI", "[KELVOR]\nDEFAULTIP=" + unit.address() + "\n");
 

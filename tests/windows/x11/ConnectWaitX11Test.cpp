@@ -169,8 +169,8 @@ private:
 
 TEST(ConnectWaitUnderX11, TheDialogAnswersPingsAndRepaintsWhileTheUnitIsWaitedFor)
 {
-    ftp_fault_injection::setBounds(
-        {kConnectBound, kFtpBounds.serverResponse, kFtpBounds.stalledTransfer});
+    ftp_fault_injection::setBounds({kConnectBound, kFtpBounds.serverResponse,
+                                    kFtpBounds.stalledTransfer, kFtpBounds.sizeAnswer});
     UnansweringPort unit;
     WorkingFolder folder;
     folder.write("KELVOR.INI", "[KELVOR]\nDEFAULTIP=" + unit.address() + "\n");
