@@ -95,9 +95,20 @@ protected:
 
 // What an impatient operator does while the connect waits: Enter, Escape,
 // another click on 接続, a click on ｷｬﾝｾﾙ and the close box, each as the
-// window system delivers it.
+// window system delivers it; and what is no input yet acts: a screen
+// reader's press of each button (a timed click), a click by code, a close
+// sent by Qt.
 void pressEverythingDuringTheWait()
 {
+    for (const int id : {IDOK, IDCANCEL}) {
+        QAccessible::queryAccessibleInterface(controlOf(g_dlgIPAdd, id))
+            ->actionInterface()
+            ->doAction(QAccessibleActionInterface::pressAction());
+    }
+    qobject_cast<QPushButton*>(controlOf(g_dlgIPAdd, IDCANCEL))->click();
+    QCloseEvent closeByQt;
+    QCoreApplication::sendEvent(g_dlgIPAdd.widget(), &closeByQt);
+
     QWindow* window = g_dlgIPAdd.widget()->windowHandle();
     QTest::keyClick(window, Qt::Key_Return);
     QTest::keyClick(window, Qt::Key_Escape);
@@ -294,6 +305,7 @@ TEST_F(ConnectionDialog, WaitForAUnitThatNeverAnswersKeepsTheDialogAliveAndDrops
     folder.write("KELVOR.INI", "[KELVOR]\nDEFAULTIP=" + unit.address() + "\n");
 
     WhatArrives arrived;
+    int clicksWhileWaiting = 0; // what no input filter stops, and no command may follow
     int ticksWhileWaiting = 0;
     bool attemptSeenWaiting = false;
     bool inputGiven = false;
@@ -312,6 +324,10 @@ TEST_F(ConnectionDialog, WaitForAUnitThatNeverAnswersKeepsTheDialogAliveAndDrops
         }
     });
     const int result = runDialog([&] {
+        for (const int id : {IDOK, IDCANCEL})
+            QObject::connect(qobject_cast<QPushButton*>(controlOf(g_dlgIPAdd, id)),
+                             &QPushButton::clicked,
+                             [&] { clicksWhileWaiting += busyCursorShown(); });
         setText(IDC_LOGIN, QStringLiteral("kelvor"));
         meanwhile.start();
         clickButton(g_dlgIPAdd, IDOK);
@@ -326,84 +342,12 @@ TEST_F(ConnectionDialog, WaitForAUnitThatNeverAnswersKeepsTheDialogAliveAndDrops
     EXPECT_GE(ticksWhileWaiting, 3);
     EXPECT_GE(arrived.paintsWhileBusy, 1);
     EXPECT_EQ(arrived.input, 0);
+    EXPECT_EQ(clicksWhileWaiting, 3); // two presses, one click by code
     // One press of 接続, one report; the dialog stayed open.
     EXPECT_EQ(boxes.texts(), std::vector<std::string>{kConnectFailed});
     EXPECT_EQ(result, -2);
     EXPECT_EQ(g_pFtpConnection, nullptr);
 }
-
-// What is no input yet acts on the dialog: a screen reader's press of a
-// button (a timed click), a click made by code, a close sent by the session.
-struct ActionCase
-{
-    const char* name;
-    void (*act)();
-    int clicks; // the clicks it makes, which shows it happened
-};
-
-void PrintTo(const ActionCase& value, std::ostream* out)
-{
-    *out << value.name;
-}
-
-void pressAccessibly(int id)
-{
-    QAccessible::queryAccessibleInterface(controlOf(g_dlgIPAdd, id))
-        ->actionInterface()
-        ->doAction(QAccessibleActionInterface::pressAction());
-}
-
-class ActionDuringTheWait : public ConnectionDialog,
-                            public ::testing::WithParamInterface<ActionCase>
-{};
-
-TEST_P(ActionDuringTheWait, ReachesNothingAndConnectRunsOnce)
-{
-    ftp_fault_injection::setBounds(
-        {std::chrono::milliseconds(1000), kFtpBounds.serverResponse, kFtpBounds.stalledTransfer});
-    UnansweringPort unit;
-    folder.write("KELVOR.INI", "[KELVOR]\nDEFAULTIP=" + unit.address() + "\n");
-    int clicksWhileWaiting = 0;
-    bool acted = false;
-    QTimer meanwhile;
-    meanwhile.setInterval(20);
-    QObject::connect(&meanwhile, &QTimer::timeout, [&] {
-        if (!acted && busyCursorShown() && unit.attemptsWaiting() > 0) {
-            acted = true;
-            GetParam().act();
-        }
-    });
-    const int result = runDialog([&] {
-        for (const int id : {IDOK, IDCANCEL})
-            QObject::connect(qobject_cast<QPushButton*>(controlOf(g_dlgIPAdd, id)),
-                             &QPushButton::clicked,
-                             [&] { clicksWhileWaiting += busyCursorShown(); });
-        setText(IDC_LOGIN, QStringLiteral("kelvor"));
-        meanwhile.start();
-        clickButton(g_dlgIPAdd, IDOK);
-        meanwhile.stop();
-    });
-    EXPECT_TRUE(acted);
-    EXPECT_EQ(clicksWhileWaiting, GetParam().clicks);
-    // One press of 接続, one report, and the dialog was not ended.
-    EXPECT_EQ(boxes.texts(), std::vector<std::string>{kConnectFailed});
-    EXPECT_EQ(result, -2);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Sources, ActionDuringTheWait,
-    ::testing::Values(
-        ActionCase{"PressConnect", [] { pressAccessibly(IDOK); }, 1},
-        ActionCase{"PressCancel", [] { pressAccessibly(IDCANCEL); }, 1},
-        ActionCase{"ClickCancelByCode",
-                   [] { qobject_cast<QPushButton*>(controlOf(g_dlgIPAdd, IDCANCEL))->click(); }, 1},
-        ActionCase{"CloseSentByQt",
-                   [] {
-                       QCloseEvent close; // not spontaneous: no input
-                       QCoreApplication::sendEvent(g_dlgIPAdd.widget(), &close);
-                   },
-                   0}),
-    [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(ConnectionDialog, LineBreaksInTheLoginAreNeverSent)
 {
