@@ -217,10 +217,11 @@ void waiting_detail::runOnThreadWhileWaiting(const std::function<void()>& call)
         }
         while (!thread->WaitForEnd(std::chrono::seconds(1))) {
         }
-        callsBeingWaitedFor().pop_back();
-        thread.reset(); // joins it
+        // Still waiting while what came in meanwhile is dropped.
         dropper.dropWhatIsQueued();
+        callsBeingWaitedFor().pop_back();
     }
+    thread.reset(); // joins it
     if (waited.failure)
         std::rethrow_exception(waited.failure);
 }
