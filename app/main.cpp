@@ -16,5 +16,5 @@ int main(int argc, char** argv)
     QCoreApplication::setApplicationVersion(QString::fromLatin1(kVersionInfo.productVersion));
     QGuiApplication::setDesktopFileName(QStringLiteral("jp.kelvor.ProgramUpload"));
 
-    return EndProgram(theApp.Run(argc, argv));
+    return EndProgram(theApp.Run(argc, argv, &EndProgramFromOutside));
 }

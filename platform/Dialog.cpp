@@ -67,8 +67,12 @@ void CDialog::createWindow(CWnd* owner)
     for (const BuiltControl& built : buildControls(m_template, window, units)) {
         const int id = built.item->id;
         if (auto* button = qobject_cast<QPushButton*>(built.widget)) {
-            QObject::connect(button, &QPushButton::clicked, window, [this, id] {
-                SendMessage({MessageKind::Command, id, 0, 0});
+            QObject::connect(button, &QPushButton::clicked, window, [this, id, button] {
+                // A click already under way when the button was disabled
+                // (a screen reader's press is a timed one) gives nothing,
+                // as a disabled button gives nothing.
+                if (button->isEnabled())
+                    SendMessage({MessageKind::Command, id, 0, 0});
             });
         }
         if (auto* edit = qobject_cast<EditControl*>(built.widget)) {

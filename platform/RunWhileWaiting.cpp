@@ -1,5 +1,7 @@
 #include "platform/RunWhileWaiting.h"
 
+#include "platform/WorkerThread.h"
+
 #include <QCoreApplication>
 #include <QCursor>
 #include <QEvent>
@@ -7,13 +9,14 @@
 #include <QGuiApplication>
 #include <QSocketNotifier>
 #include <QThread>
+#include <algorithm>
 #include <cerrno>
 #include <cstdint>
 #include <exception>
 #include <sys/eventfd.h>
 #include <system_error>
-#include <thread>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -116,7 +119,55 @@ struct Descriptor
     const int fd;
 };
 
+// The calls being waited for, innermost last; used on the application's
+// thread only.
+std::vector<CWinThread*>& callsBeingWaitedFor()
+{
+    // Never destroyed: an end from outside may ask for it during exit().
+    static auto* calls = new std::vector<CWinThread*>;
+    return *calls;
+}
+
+// What the call's thread runs: the call, then a word to the event loop.
+struct WaitedCall
+{
+    const std::function<void()>& call;
+    int endedFd;
+    std::exception_ptr failure;
+
+    static UINT run(void* self)
+    {
+        auto* waited = static_cast<WaitedCall*>(self);
+        try {
+            waited->call();
+        } catch (...) {
+            waited->failure = std::current_exception();
+        }
+        const std::uint64_t one = 1;
+        while (::write(waited->endedFd, &one, sizeof one) < 0 && errno == EINTR) {
+        }
+        return 0;
+    }
+};
+
 } // namespace
+
+bool IsWaiting()
+{
+    return !callsBeingWaitedFor().empty();
+}
+
+bool StopCallsBeingWaitedFor(std::chrono::milliseconds bound)
+{
+    const auto deadline = std::chrono::steady_clock::now() + bound;
+    bool allEnded = true;
+    for (CWinThread* call : callsBeingWaitedFor()) {
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+            deadline - std::chrono::steady_clock::now());
+        allEnded = call->StopAndWait(std::max(left, std::chrono::milliseconds(0))) && allEnded;
+    }
+    return allEnded;
+}
 
 void waiting_detail::runOnThreadWhileWaiting(const std::function<void()>& call)
 {
@@ -135,19 +186,12 @@ void waiting_detail::runOnThreadWhileWaiting(const std::function<void()>& call)
         call();
         return;
     }
-    std::exception_ptr failure;
-    std::jthread worker;
+    // A thread of the framework's own, so that a call into the FTP layer
+    // stops at once when an end from outside asks it to.
+    WaitedCall waited{call, ended.fd, nullptr};
+    std::unique_ptr<CWinThread> thread;
     try {
-        worker = std::jthread([&] {
-            try {
-                call();
-            } catch (...) {
-                failure = std::current_exception();
-            }
-            const std::uint64_t one = 1;
-            while (::write(ended.fd, &one, sizeof one) < 0 && errno == EINTR) {
-            }
-        });
+        thread = AfxBeginThread(&WaitedCall::run, &waited);
     } catch (const std::system_error&) {
         // No thread to be had: the same.
         call();
@@ -156,6 +200,7 @@ void waiting_detail::runOnThreadWhileWaiting(const std::function<void()>& call)
 
     {
         InputDropper dropper(application);
+        callsBeingWaitedFor().push_back(thread.get());
         QEventLoop loop;
         QSocketNotifier notifier(ended.fd, QSocketNotifier::Read);
         bool callEnded = false;
@@ -170,9 +215,13 @@ void waiting_detail::runOnThreadWhileWaiting(const std::function<void()>& call)
         // entered again: the call is then waited for without one.
         while (!callEnded && loop.exec() >= 0) {
         }
-        worker.join();
+        while (!thread->WaitForEnd(std::chrono::seconds(1))) {
+        }
+        // Still waiting while what came in meanwhile is dropped.
         dropper.dropWhatIsQueued();
+        callsBeingWaitedFor().pop_back();
     }
-    if (failure)
-        std::rethrow_exception(failure);
+    thread.reset(); // joins it
+    if (waited.failure)
+        std::rethrow_exception(waited.failure);
 }

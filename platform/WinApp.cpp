@@ -2,6 +2,7 @@
 
 #include "platform/AppName.h"
 #include "platform/DefaultOwner.h"
+#include "platform/EndFromOutside.h"
 #include "platform/MessageBox.h"
 #include "platform/Wnd.h"
 
@@ -31,13 +32,15 @@ BOOL CWinApp::InitInstance()
     return TRUE;
 }
 
-int CWinApp::Run(int argc, char** argv)
+int CWinApp::Run(int argc, char** argv, void (*endFromOutside)(int exitCode))
 {
     QApplication application(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
+    WatchEndsFromOutside(endFromOutside);
     int exitCode = 0;
     if (InitInstance())
         exitCode = QApplication::exec();
+    WatchEndsFromOutside(nullptr);
     CWnd::DestroyAllWindows();
     m_pMainWnd = nullptr;
     return exitCode;

@@ -20,7 +20,9 @@ public:
 
     virtual BOOL InitInstance();
 
-    int Run(int argc, char** argv);
+    // endFromOutside, when given, takes the ends that do not come from the
+    // program while it runs (WatchEndsFromOutside).
+    int Run(int argc, char** argv, void (*endFromOutside)(int exitCode) = nullptr);
 
     CWnd* m_pMainWnd = nullptr;
 };

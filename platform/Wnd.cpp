@@ -3,6 +3,7 @@
 #include "platform/AppName.h"
 #include "platform/Exception.h"
 #include "platform/MessageBox.h"
+#include "platform/RunWhileWaiting.h"
 #include "platform/Text.h"
 
 #include <QCoreApplication>
@@ -223,6 +224,11 @@ bool CWnd::onDlgItemSubclassed(int, CWnd&)
 
 void CWnd::SendMessage(const Message& message)
 {
+    // While a call is waited for, a command would run a handler inside the
+    // one that waits (a screen reader's press of a button and a close sent
+    // by the session are no input, so they are not dropped as input is).
+    if (message.kind == MessageKind::Command && IsWaiting())
+        return;
     try {
         dispatch(message);
     } catch (...) {

@@ -16,10 +16,12 @@
 #include "transfer/OperationState.h"
 #include "transfer/SubMenu.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QCursor>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QTest>
 #include <QTimer>
 #include <QWindow>
@@ -93,9 +95,20 @@ protected:
 
 // What an impatient operator does while the connect waits: Enter, Escape,
 // another click on 接続, a click on ｷｬﾝｾﾙ and the close box, each as the
-// window system delivers it.
+// window system delivers it; and what is no input yet acts: a screen
+// reader's press of each button (a timed click), a click by code, a close
+// sent by Qt.
 void pressEverythingDuringTheWait()
 {
+    for (const int id : {IDOK, IDCANCEL}) {
+        QAccessible::queryAccessibleInterface(controlOf(g_dlgIPAdd, id))
+            ->actionInterface()
+            ->doAction(QAccessibleActionInterface::pressAction());
+    }
+    qobject_cast<QPushButton*>(controlOf(g_dlgIPAdd, IDCANCEL))->click();
+    QCloseEvent closeByQt;
+    QCoreApplication::sendEvent(g_dlgIPAdd.widget(), &closeByQt);
+
     QWindow* window = g_dlgIPAdd.widget()->windowHandle();
     QTest::keyClick(window, Qt::Key_Return);
     QTest::keyClick(window, Qt::Key_Escape);
@@ -292,6 +305,7 @@ TEST_F(ConnectionDialog, WaitForAUnitThatNeverAnswersKeepsTheDialogAliveAndDrops
     folder.write("KELVOR.INI", "[KELVOR]\nDEFAULTIP=" + unit.address() + "\n");
 
     WhatArrives arrived;
+    int clicksWhileWaiting = 0; // what no input filter stops, and no command may follow
     int ticksWhileWaiting = 0;
     bool attemptSeenWaiting = false;
     bool inputGiven = false;
@@ -310,6 +324,10 @@ TEST_F(ConnectionDialog, WaitForAUnitThatNeverAnswersKeepsTheDialogAliveAndDrops
         }
     });
     const int result = runDialog([&] {
+        for (const int id : {IDOK, IDCANCEL})
+            QObject::connect(qobject_cast<QPushButton*>(controlOf(g_dlgIPAdd, id)),
+                             &QPushButton::clicked,
+                             [&] { clicksWhileWaiting += busyCursorShown(); });
         setText(IDC_LOGIN, QStringLiteral("kelvor"));
         meanwhile.start();
         clickButton(g_dlgIPAdd, IDOK);
@@ -324,6 +342,7 @@ TEST_F(ConnectionDialog, WaitForAUnitThatNeverAnswersKeepsTheDialogAliveAndDrops
     EXPECT_GE(ticksWhileWaiting, 3);
     EXPECT_GE(arrived.paintsWhileBusy, 1);
     EXPECT_EQ(arrived.input, 0);
+    EXPECT_EQ(clicksWhileWaiting, 3); // two presses, one click by code
     // One press of 接続, one report; the dialog stayed open.
     EXPECT_EQ(boxes.texts(), std::vector<std::string>{kConnectFailed});
     EXPECT_EQ(result, -2);
