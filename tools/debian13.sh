@@ -158,7 +158,7 @@ fi
 # inside the system (say /etc/resolv.conf, made absolute by a package)
 # then leads to a place inside it, never to the machine's own file.
 in_system() {
-    chroot "$root" /usr/bin/env -i PATH=/usr/sbin:/usr/bin:/sbin:/bin "$@"
+    chroot "$root" /usr/bin/env -i PATH=/usr/sbin:/usr/bin:/sbin:/bin "$@" 9<&-
 }
 
 # Every run: the archive's updates and security fixes as on an installed
@@ -204,10 +204,14 @@ exec unshare --mount --propagation private -- bash -euo pipefail -c '
     mount -t tmpfs tmpfs "$root/tmp"
     mount -t tmpfs tmpfs "$root/run"
     mkdir -p "$root/run/lock"
-    exec env -i HOME=/root LANG=C.UTF-8 TERM="${TERM:-dumb}" CI="${CI:-}" \
+    # This shell holds the lock until the command ends; the command does
+    # not get the descriptor of the lock.
+    status=0
+    env -i HOME=/root LANG=C.UTF-8 TERM="${TERM:-dumb}" CI="${CI:-}" \
         PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin \
         ${KELVOR_PRESETS+KELVOR_PRESETS="$KELVOR_PRESETS"} \
         ${KELVOR_PACKAGE+KELVOR_PACKAGE="$KELVOR_PACKAGE"} \
         ${KELVOR_FUZZ_SECONDS+KELVOR_FUZZ_SECONDS="$KELVOR_FUZZ_SECONDS"} \
-        chroot "$root" bash -c "cd /work/kelvor && exec \"\$@\"" debian13 "$@"
+        chroot "$root" bash -c "cd /work/kelvor && exec \"\$@\"" debian13 "$@" 9<&- || status=$?
+    exit "$status"
 ' debian13 "$root" "$@"
