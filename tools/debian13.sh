@@ -19,32 +19,84 @@
 # whether the command passed, failed or was killed, and nothing stays
 # mounted on the machine.
 #
+# What it may remove: only inside a folder that carries one of its markers
+# (.kelvor-debootstrap-started, written before debootstrap starts, and
+# .kelvor-debootstrap-complete, written when it has finished). It makes the
+# system only in a folder that does not exist, is empty, or carries a
+# marker; any other folder is refused and left untouched. A system whose
+# making was interrupted (started, not complete) is emptied and made again.
+# Every run replaces /work/kelvor inside the system; --remove removes the
+# whole folder. Nothing is removed while something is mounted below the
+# folder, nor across a mount.
+#
 # Needs root (or sudo), debootstrap (installed when missing) and amd64 or
 # another architecture Debian 13 has.
 set -euo pipefail
-
-root=${KELVOR_DEBIAN13_ROOT:-/var/cache/kelvor-ci/debian13}
-suite=trixie
-marker=.kelvor-debootstrap-complete
 
 if [ "$(id -u)" -ne 0 ]; then
     exec sudo --preserve-env=KELVOR_DEBIAN13_ROOT,KELVOR_PRESETS,KELVOR_PACKAGE,KELVOR_FUZZ_SECONDS,CI \
         "$0" "$@"
 fi
 
+# The folder as the kernel names it (no trailing slash, no link, absolute),
+# so that the mount table and the markers are checked where the files are.
+root=$(realpath -m -- "${KELVOR_DEBIAN13_ROOT:-/var/cache/kelvor-ci/debian13}")
+suite=trixie
+started=.kelvor-debootstrap-started
+complete=.kelvor-debootstrap-complete
+log=.kelvor-debootstrap.log
+
+refuse() {
+    echo "$*" >&2
+    exit 1
+}
+
+if [ "$root" = / ] || [ -z "$root" ]; then
+    refuse "KELVOR_DEBIAN13_ROOT names the machine's root folder; name a folder of its own."
+fi
+if [ -e "$root" ] && [ ! -d "$root" ]; then
+    refuse "$root is not a folder; it is left as it is."
+fi
+
 repo=$(cd "$(dirname "$0")/.." && pwd)
 
 mounted_below() {
-    # Mount points at or below the system's folder, as the kernel lists them.
-    awk -v root="$root" '$5 == root || index($5, root "/") == 1 { print $5 }' /proc/self/mountinfo
+    # Mount points at or below the system's folder, as the kernel lists them
+    # (with its escapes for space, tab, newline and backslash).
+    local escaped=${root//\\/\\134}
+    escaped=${escaped// /\\040}
+    escaped=${escaped//$'\t'/\\011}
+    escaped=${escaped//$'\n'/\\012}
+    ROOT=$escaped awk '$5 == ENVIRON["ROOT"] || index($5, ENVIRON["ROOT"] "/") == 1 { print $5 }' \
+        /proc/self/mountinfo
 }
-
-if [ "${1:-}" = --remove ]; then
+refuse_if_mounted_below() {
     if [ -n "$(mounted_below)" ]; then
         echo "Something is mounted below $root; it is left as it is:" >&2
         mounted_below >&2
         exit 1
     fi
+}
+
+marked() {
+    [ -f "$root/$started" ] || [ -f "$root/$complete" ]
+}
+
+# One run at a time in the folder: the lock is held by every process of the
+# run (debootstrap and the command included) until the last one ends.
+lock() {
+    exec 9< "$root"
+    flock -n 9 || refuse "Another run of tools/debian13.sh is using $root."
+}
+
+if [ "${1:-}" = --remove ]; then
+    if [ ! -e "$root" ]; then
+        echo "Nothing to remove at $root"
+        exit 0
+    fi
+    marked || refuse "$root has no marker of tools/debian13.sh; it is left as it is."
+    lock
+    refuse_if_mounted_below
     rm -rf --one-file-system "$root"
     echo "Removed $root"
     exit 0
@@ -53,6 +105,13 @@ fi
 if [ $# -eq 0 ]; then
     set -- tools/test.sh
 fi
+
+if [ -d "$root" ] && ! marked && [ -n "$(ls -A -- "$root")" ]; then
+    refuse "$root holds files that tools/debian13.sh did not put there; it is left as it is." \
+        "Name a new or empty folder in KELVOR_DEBIAN13_ROOT."
+fi
+mkdir -p "$root"
+lock
 
 # The mirrors this machine's apt uses, for the same archives' trixie.
 mirror_of() {
@@ -67,28 +126,40 @@ if [ -z "$mirror" ]; then
     exit 1
 fi
 
-if [ ! -e "$root/$marker" ]; then
+if [ ! -e "$root/$complete" ]; then
     if ! command -v debootstrap > /dev/null; then
         echo "Installing: debootstrap"
         DEBIAN_FRONTEND=noninteractive apt-get update -qq
         DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends \
             debootstrap > /dev/null
     fi
-    if [ -n "$(mounted_below)" ]; then
-        echo "Something is mounted below $root; remove it by hand first." >&2
-        exit 1
+    refuse_if_mounted_below
+    if [ -e "$root/$started" ]; then
+        echo "Emptying $root: an earlier run began a system there and did not finish it"
+        find "$root" -mindepth 1 -maxdepth 1 ! -name "$started" \
+            -exec rm -rf --one-file-system -- {} +
+    else
+        : > "$root/$started"
     fi
     echo "Making a Debian 13 system in $root (debootstrap $suite)"
-    rm -rf --one-file-system "$root"
-    mkdir -p "$root"
-    if ! debootstrap --variant=minbase --include=ca-certificates,git "$suite" "$root" "$mirror" \
-        > "$root.debootstrap.log" 2>&1; then
-        tail -n 20 "$root.debootstrap.log" >&2
-        echo "debootstrap failed; the whole log is $root.debootstrap.log" >&2
+    # debootstrap mounts /proc into the system; in a mount namespace of its
+    # own that mount goes with it however it ends, SIGKILL included.
+    if ! unshare --mount --propagation private -- \
+        debootstrap --variant=minbase --include=ca-certificates,git "$suite" "$root" "$mirror" \
+        > "$root/$log" 2>&1; then
+        tail -n 20 "$root/$log" >&2
+        echo "debootstrap failed; the whole log is $root/$log" >&2
         exit 1
     fi
-    touch "$root/$marker"
+    : > "$root/$complete"
 fi
+
+# Files go into the system through its own programs, chrooted: a link
+# inside the system (say /etc/resolv.conf, made absolute by a package)
+# then leads to a place inside it, never to the machine's own file.
+in_system() {
+    chroot "$root" /usr/bin/env -i PATH=/usr/sbin:/usr/bin:/sbin:/bin "$@" 9<&-
+}
 
 # Every run: the archive's updates and security fixes as on an installed
 # Debian 13, and this machine's name service for apt.
@@ -101,15 +172,23 @@ fi
             "$security" "$suite"
         printf 'Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg\n'
     fi
-} > "$root/etc/apt/sources.list.d/debian.sources"
-rm -f "$root/etc/apt/sources.list"
-cp -L /etc/resolv.conf "$root/etc/resolv.conf" 2> /dev/null || true
+} | in_system sh -c 'rm -f /etc/apt/sources.list /etc/apt/sources.list.d/debian.sources &&
+                     cat > /etc/apt/sources.list.d/debian.sources'
+if resolv=$(cat /etc/resolv.conf 2> /dev/null); then
+    printf '%s\n' "$resolv" | in_system sh -c 'rm -f /etc/resolv.conf && cat > /etc/resolv.conf'
+fi
 
 # A fresh copy of the tree as it stands, without its builds.
-copy=$root/work/kelvor
-rm -rf --one-file-system "$copy"
-mkdir -p "$copy"
-tar -C "$repo" --exclude=./build -cf - . | tar -C "$copy" -xf -
+tar -C "$repo" --exclude=./build -cf - . |
+    in_system sh -c 'rm -rf --one-file-system /work/kelvor && mkdir -p /work/kelvor &&
+                     tar -C /work/kelvor -xf -'
+
+# The folders mounted below are the system's own, not links out of it.
+for dir in proc sys dev tmp run; do
+    if [ -L "$root/$dir" ] || [ ! -d "$root/$dir" ]; then
+        refuse "$root/$dir is not a folder; nothing is mounted there."
+    fi
+done
 
 echo "=== Debian 13: $* (in $root)"
 # The mounts live in this mount namespace only.
@@ -125,10 +204,14 @@ exec unshare --mount --propagation private -- bash -euo pipefail -c '
     mount -t tmpfs tmpfs "$root/tmp"
     mount -t tmpfs tmpfs "$root/run"
     mkdir -p "$root/run/lock"
-    exec env -i HOME=/root LANG=C.UTF-8 TERM="${TERM:-dumb}" CI="${CI:-}" \
+    # This shell holds the lock until the command ends; the command does
+    # not get the descriptor of the lock.
+    status=0
+    env -i HOME=/root LANG=C.UTF-8 TERM="${TERM:-dumb}" CI="${CI:-}" \
         PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin \
         ${KELVOR_PRESETS+KELVOR_PRESETS="$KELVOR_PRESETS"} \
         ${KELVOR_PACKAGE+KELVOR_PACKAGE="$KELVOR_PACKAGE"} \
         ${KELVOR_FUZZ_SECONDS+KELVOR_FUZZ_SECONDS="$KELVOR_FUZZ_SECONDS"} \
-        chroot "$root" bash -c "cd /work/kelvor && exec \"\$@\"" debian13 "$@"
+        chroot "$root" bash -c "cd /work/kelvor && exec \"\$@\"" debian13 "$@" 9<&- || status=$?
+    exit "$status"
 ' debian13 "$root" "$@"
