@@ -1,12 +1,13 @@
 #pragma once
 
-#include <cstdlib>
+#include "tests/support/WorkingFolder.h"
+
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <optional>
 #include <string>
 #include <string_view>
-#include <unistd.h>
 
 // Runs each test in a fresh, empty working directory of its own: KELVOR.INI is
 // looked for in the working directory, and ctest runs the tests as separate
@@ -16,19 +17,11 @@ class WorkDirTest : public ::testing::Test
 protected:
     void SetUp() override
     {
-        m_previous = std::filesystem::current_path();
-        std::string pattern = (std::filesystem::temp_directory_path() / "kelvor-settings-XXXXXX");
-        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-        m_dir = pattern;
-        ASSERT_EQ(::chdir(m_dir.c_str()), 0);
+        m_folder.emplace();
+        m_dir = m_folder->path();
     }
 
-    void TearDown() override
-    {
-        std::filesystem::current_path(m_previous);
-        std::error_code ignored;
-        std::filesystem::remove_all(m_dir, ignored);
-    }
+    void TearDown() override { m_folder.reset(); }
 
     // Writes the bytes exactly as given, line ends included, into the working
     // directory and returns the file's absolute path.
@@ -43,5 +36,5 @@ protected:
     std::filesystem::path m_dir;
 
 private:
-    std::filesystem::path m_previous;
+    std::optional<kelvor::test::WorkingFolder> m_folder;
 };

@@ -6,7 +6,8 @@
 namespace kelvor::test {
 
 // A fresh folder under the system's temporary folder, removed with all its
-// content when the object goes.
+// content when the object goes. Not QTemporaryDir: the tests leave names in
+// it that are no UTF-8 (a vendor's CP932 names), which Qt cannot remove.
 class TempDir
 {
 public:

@@ -5,7 +5,7 @@
 #include "app/RT_UTDlg.h"
 #include "res/resource.h"
 #include "tests/windows/WindowTest.h"
-#include "tests/windows/WorkingFolder.h"
+#include "tests/support/WorkingFolder.h"
 
 #include <QApplication>
 #include <QIcon>

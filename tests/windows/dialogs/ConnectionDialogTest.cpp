@@ -12,7 +12,7 @@
 #include "tests/support/Sockets.h"
 #include "tests/support/UnitStandIn.h"
 #include "tests/windows/WindowTest.h"
-#include "tests/windows/WorkingFolder.h"
+#include "tests/support/WorkingFolder.h"
 #include "transfer/OperationState.h"
 #include "transfer/SubMenu.h"
 

@@ -6,7 +6,7 @@
 #include "connection/IPAdd.h"
 #include "res/resource.h"
 #include "tests/windows/WindowTest.h"
-#include "tests/windows/WorkingFolder.h"
+#include "tests/support/WorkingFolder.h"
 #include "transfer/Delete.h"
 #include "transfer/OperationState.h"
 #include "transfer/Upload.h"

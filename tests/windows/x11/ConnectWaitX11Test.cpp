@@ -13,7 +13,7 @@
 #include "tests/support/Poll.h"
 #include "tests/support/Sockets.h"
 #include "tests/windows/WindowTest.h"
-#include "tests/windows/WorkingFolder.h"
+#include "tests/support/WorkingFolder.h"
 #include "transfer/OperationState.h"
 
 #include <QLineEdit>
