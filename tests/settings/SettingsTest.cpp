@@ -131,19 +131,19 @@ TEST_F(SettingsFile, LocateFindsOnlyKelvorIniInTheWorkingDirectory)
     EXPECT_EQ(LocateSettingsFile(), here("KELVOR.INI"));
 }
 
-struct NameCase
+struct SettingsNameCase
 {
     const char* name;
     std::vector<const char*> entries;
     const char* found; // nullptr: no settings file
 };
 
-void PrintTo(const NameCase& c, std::ostream* os)
+void PrintTo(const SettingsNameCase& c, std::ostream* os)
 {
     *os << c.name;
 }
 
-class SettingsFileName : public WorkDirTest, public ::testing::WithParamInterface<NameCase>
+class SettingsFileName : public WorkDirTest, public ::testing::WithParamInterface<SettingsNameCase>
 {};
 
 // The connection dialog and the menu (whose path the reads use) agree.
@@ -161,10 +161,11 @@ TEST_P(SettingsFileName, IsFoundByTheDialogAndTheMenu)
 
 INSTANTIATE_TEST_SUITE_P(
     Entries, SettingsFileName,
-    ::testing::Values(NameCase{"LowerCase", {"kelvor.ini"}, "kelvor.ini"},
-                      NameCase{"MixedCase", {"Kelvor.Ini"}, "Kelvor.Ini"},
-                      NameCase{"ExactBesideAVariant", {"kelvor.ini", "KELVOR.INI"}, "KELVOR.INI"},
-                      NameCase{"TwoVariants", {"kelvor.ini", "Kelvor.Ini"}, nullptr}),
+    ::testing::Values(SettingsNameCase{"LowerCase", {"kelvor.ini"}, "kelvor.ini"},
+                      SettingsNameCase{"MixedCase", {"Kelvor.Ini"}, "Kelvor.Ini"},
+                      SettingsNameCase{
+                          "ExactBesideAVariant", {"kelvor.ini", "KELVOR.INI"}, "KELVOR.INI"},
+                      SettingsNameCase{"TwoVariants", {"kelvor.ini", "Kelvor.Ini"}, nullptr}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(SettingsFile, DirectoryNamedKelvorIniIsFoundButReadsAsDefaults)
