@@ -7,7 +7,7 @@ set -euo pipefail
 
 packages=(
     g++ cmake ninja-build pkg-config
-    qt6-base-dev libcurl4-openssl-dev libgtest-dev libssl-dev
+    qt6-base-dev libcurl4-openssl-dev libgtest-dev libgmock-dev libssl-dev
     fonts-ipafont-gothic xdg-utils qt6-wayland
     python3 python3-pyftpdlib vsftpd curl
     xvfb xauth libxcb1-dev iproute2 util-linux
